@@ -1,0 +1,247 @@
+#include "turtle/Bitmap.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <vector>
+
+namespace {
+
+constexpr std::uint32_t kBlack = 0x000000;
+constexpr std::uint32_t kWhite = 0xFFFFFF;
+constexpr std::uint32_t kRed = 0x0000FF;
+
+Bitmap Blank(int w, int h) {
+  Bitmap b;
+  b.SetWidth(w);
+  b.SetHeight(h);
+  b.SetFillColour(kBlack);
+  b.FillRect(0, 0, w, h);
+  return b;
+}
+
+int Count(const Bitmap& b, std::uint32_t colour) {
+  int n = 0;
+  for (int y = 0; y < b.Height(); ++y)
+    for (int x = 0; x < b.Width(); ++x) n += b.GetPixel(x, y) == colour;
+  return n;
+}
+
+}  // namespace
+
+TEST(Bitmap, SizesAreClampedAndOutsideReadsAreInvalid) {
+  Bitmap b;
+  EXPECT_EQ(b.GetPixel(0, 0), kInvalidColour);
+  b.SetWidth(-5);
+  b.SetHeight(7);
+  EXPECT_EQ(b.Width(), 0);
+  EXPECT_EQ(b.Height(), 7);
+  b.SetWidth(INT_MAX);
+  EXPECT_EQ(b.Width(), Bitmap::kMaxSide);
+  b.SetHeight(0);
+  b.SetWidth(3);
+  b.SetHeight(2);
+  EXPECT_EQ(b.GetPixel(2, 1), kBlack);
+  EXPECT_EQ(b.GetPixel(3, 1), kInvalidColour);
+  EXPECT_EQ(b.GetPixel(-1, 0), kInvalidColour);
+  EXPECT_EQ(b.GetPixel(0, INT_MIN), kInvalidColour);
+}
+
+TEST(Bitmap, EmptyBitmapTakesEveryOperationWithoutDrawing) {
+  Bitmap b;
+  b.MoveTo(INT_MIN, INT_MIN);
+  b.LineTo(INT_MAX, INT_MAX);
+  b.Ellipse(-100, -100, 100, 100);
+  b.FillRect(INT_MIN, INT_MIN, INT_MAX, INT_MAX);
+  b.FrameRect(0, 0, 10, 10);
+  b.FloodFill(0, 0);
+  b.TextOut(0, 0, "N");
+  std::uint32_t out = 7;
+  b.CopyTo({&out, 1, 1, 1, PixelOrder::Bgr0});
+  EXPECT_EQ(out, 7u);
+}
+
+TEST(Bitmap, FillStyleRules) {
+  Bitmap b;
+  b.SetFillColour(kRed);
+  b.SetFillClear();
+  EXPECT_TRUE(b.FillIsClear());
+  EXPECT_EQ(b.FillColour(), kWhite);
+  b.SetFillSolid();
+  EXPECT_FALSE(b.FillIsClear());
+  EXPECT_EQ(b.FillColour(), kWhite);
+  b.SetFillClear();
+  b.SetFillColour(kRed);
+  EXPECT_FALSE(b.FillIsClear());
+  EXPECT_EQ(b.FillColour(), kRed);
+  b.SetFillColour(0x7F123456);  // only the colour bytes count
+  EXPECT_EQ(b.FillColour(), 0x123456u);
+}
+
+TEST(Bitmap, LinesExcludeTheirEndAndMoveTheCurrentPoint) {
+  Bitmap b = Blank(10, 10);
+  b.SetPenColour(kWhite);
+  b.MoveTo(1, 1);
+  b.LineTo(5, 1);
+  EXPECT_EQ(b.CurrentX(), 5);
+  EXPECT_EQ(b.CurrentY(), 1);
+  for (int x = 1; x <= 4; ++x) EXPECT_EQ(b.GetPixel(x, 1), kWhite) << x;
+  EXPECT_EQ(b.GetPixel(5, 1), kBlack);
+  b.LineTo(5, 1);  // zero length draws nothing
+  EXPECT_EQ(Count(b, kWhite), 4);
+  b.LineTo(5, 4);
+  EXPECT_EQ(b.GetPixel(5, 1), kWhite);
+  EXPECT_EQ(b.GetPixel(5, 3), kWhite);
+  EXPECT_EQ(b.GetPixel(5, 4), kBlack);
+}
+
+TEST(Bitmap, SlantedLinesAreThinAndEightConnected) {
+  Bitmap b = Blank(40, 40);
+  b.SetPenColour(kWhite);
+  b.MoveTo(2, 3);
+  b.LineTo(33, 17);
+  int previous = -1;
+  for (int x = 2; x < 33; ++x) {
+    int hits = 0, row = -1;
+    for (int y = 0; y < 40; ++y)
+      if (b.GetPixel(x, y) == kWhite) ++hits, row = y;
+    ASSERT_EQ(hits, 1) << x;
+    if (previous >= 0) {
+      EXPECT_LE(row - previous, 1);
+    }
+    previous = row;
+  }
+  EXPECT_EQ(b.GetPixel(2, 3), kWhite);
+  EXPECT_EQ(Count(b, kWhite), 31);
+}
+
+TEST(Bitmap, ExtremeLinesAreClippedExactly) {
+  Bitmap b = Blank(8, 6);
+  b.SetPenColour(kWhite);
+  b.MoveTo(INT_MIN, INT_MIN);
+  b.LineTo(INT_MAX, INT_MAX);
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(b.GetPixel(i, i), kWhite) << i;
+  EXPECT_EQ(Count(b, kWhite), 6);
+
+  b.MoveTo(INT_MAX, 4);
+  b.LineTo(INT_MIN, 4);
+  for (int x = 0; x < 8; ++x) EXPECT_EQ(b.GetPixel(x, 4), kWhite) << x;
+
+  Bitmap c = Blank(8, 6);
+  c.SetPenColour(kWhite);
+  c.MoveTo(-1000, -2000);  // passes wide of the bitmap
+  c.LineTo(-10, 2000);
+  EXPECT_EQ(Count(c, kWhite), 0);
+}
+
+TEST(Bitmap, RectanglesIncludeLeftTopAndExcludeRightBottom) {
+  Bitmap b = Blank(300, 300);
+  b.SetFillColour(kWhite);
+  b.FrameRect(255, 10, 270, 25);
+  EXPECT_EQ(b.GetPixel(255, 10), kWhite);
+  EXPECT_EQ(b.GetPixel(269, 24), kWhite);
+  EXPECT_EQ(b.GetPixel(262, 24), kWhite);
+  EXPECT_EQ(b.GetPixel(270, 10), kBlack);
+  EXPECT_EQ(b.GetPixel(255, 25), kBlack);
+  EXPECT_EQ(b.GetPixel(262, 17), kBlack);
+  EXPECT_EQ(Count(b, kWhite), 4 * 14);
+
+  Bitmap c = Blank(300, 300);
+  c.SetFillColour(kWhite);
+  c.FillRect(149, 44, 152, 57);
+  EXPECT_EQ(Count(c, kWhite), 3 * 13);
+  EXPECT_EQ(c.GetPixel(151, 56), kWhite);
+  c.FillRect(10, 10, 5, 20);  // inverted: empty
+  EXPECT_EQ(Count(c, kWhite), 3 * 13);
+  c.FillRect(INT_MIN, INT_MIN, INT_MAX, INT_MAX);
+  EXPECT_EQ(Count(c, kWhite), 300 * 300);
+}
+
+TEST(Bitmap, ClearStylePaintsNoRectangleOrFill) {
+  Bitmap b = Blank(10, 10);
+  b.SetFillClear();
+  b.FillRect(0, 0, 10, 10);
+  b.FrameRect(0, 0, 10, 10);
+  b.FloodFill(5, 5);
+  EXPECT_EQ(Count(b, kBlack), 100);
+}
+
+TEST(Bitmap, EllipseStaysInsideItsBoxWhateverTheCornerOrder) {
+  Bitmap a = Blank(20, 20), b = Blank(20, 20);
+  for (Bitmap* bmp : {&a, &b}) {
+    bmp->SetPenColour(kWhite);
+    bmp->SetFillColour(kRed);
+  }
+  a.Ellipse(5, 5, 15, 15);
+  b.Ellipse(15, 15, 5, 5);
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < 20; ++x) {
+      ASSERT_EQ(a.GetPixel(x, y), b.GetPixel(x, y));
+      if (x < 5 || x > 14 || y < 5 || y > 14) {
+        EXPECT_EQ(a.GetPixel(x, y), kBlack);
+      }
+    }
+  EXPECT_EQ(a.GetPixel(10, 5), kWhite);
+  EXPECT_EQ(a.GetPixel(5, 10), kWhite);
+  EXPECT_EQ(a.GetPixel(14, 9), kWhite);
+  EXPECT_EQ(a.GetPixel(9, 14), kWhite);
+  EXPECT_EQ(a.GetPixel(10, 10), kRed);
+}
+
+TEST(Bitmap, EllipseOutlineIsClosed) {
+  Bitmap b = Blank(300, 300);
+  b.SetPenColour(kWhite);
+  b.SetFillClear();
+  b.Ellipse(10, 10, 290, 290);
+  const int outline = Count(b, kWhite);
+  b.SetFillColour(kRed);
+  b.FloodFill(150, 150);
+  EXPECT_EQ(b.GetPixel(0, 0), kBlack);
+  EXPECT_EQ(b.GetPixel(299, 299), kBlack);
+  EXPECT_EQ(Count(b, kWhite), outline);
+  EXPECT_GT(Count(b, kRed), 50000);
+}
+
+TEST(Bitmap, HugeEllipsesClipAndDegenerateOnesDrawNothing) {
+  Bitmap b = Blank(50, 50);
+  b.SetPenColour(kWhite);
+  b.SetFillColour(kRed);
+  b.Ellipse(INT_MIN, INT_MIN, INT_MAX, INT_MAX);
+  EXPECT_EQ(Count(b, kRed), 50 * 50);
+  Bitmap c = Blank(50, 50);
+  c.SetPenColour(kWhite);
+  c.Ellipse(10, 10, 10, 40);
+  c.Ellipse(10, 10, 40, 10);
+  EXPECT_EQ(Count(c, kBlack), 50 * 50);
+}
+
+TEST(Bitmap, FloodFillSpreadsToEdgeNeighboursOnly) {
+  Bitmap b = Blank(10, 10);
+  b.SetPenColour(kWhite);
+  b.MoveTo(0, 0);
+  b.LineTo(10, 10);  // a diagonal: closed only through corner steps
+  b.SetFillColour(kRed);
+  b.FloodFill(7, 2);
+  EXPECT_EQ(b.GetPixel(9, 0), kRed);
+  EXPECT_EQ(b.GetPixel(2, 7), kBlack);
+  EXPECT_EQ(Count(b, kRed), 45);
+
+  b.FloodFill(-1, 3);  // outside: nothing
+  b.FloodFill(3, 100);
+  b.FloodFill(9, 0);  // already the fill colour: nothing to do
+  EXPECT_EQ(Count(b, kRed), 45);
+}
+
+TEST(Bitmap, CopyConvertsToTheTargetsOrderAndClips) {
+  Bitmap b = Blank(3, 2);
+  b.SetFillColour(0x00332211);
+  b.FillRect(0, 0, 3, 2);
+  std::vector<std::uint32_t> rgb(2 * 4, 0);
+  b.CopyTo({rgb.data(), 2, 2, 4, PixelOrder::Xrgb});
+  EXPECT_EQ(rgb[0], 0xFF112233u);
+  EXPECT_EQ(rgb[5], 0xFF112233u);
+  EXPECT_EQ(rgb[2], 0u);  // beyond the target's width
+  std::vector<std::uint32_t> same(6, 0);
+  b.CopyTo({same.data(), 3, 2, 3, PixelOrder::Bgr0});
+  EXPECT_EQ(same[5], 0x00332211u);
+}

@@ -1,0 +1,248 @@
+#include "turtle/Bitmap.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <new>
+
+namespace {
+
+// A line's minor-axis offset needs 2 * i * B before the division; with int endpoints that can
+// exceed 64 bits.
+__extension__ using Wide = __int128;
+
+int SaturateInt(long long v) {
+  return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX));
+}
+
+struct RowSpan {
+  long long first = 0;
+  long long last = -1;  // empty when last < first
+};
+
+}  // namespace
+
+std::uint32_t Bitmap::GetPixel(int x, int y) const {
+  if (x < 0 || y < 0 || x >= width_ || y >= height_) return kInvalidColour;
+  return pixels_[static_cast<std::size_t>(y) * width_ + x];
+}
+
+void Bitmap::SetWidth(int width) {
+  Resize(width, height_);
+}
+void Bitmap::SetHeight(int height) {
+  Resize(width_, height);
+}
+
+void Bitmap::Resize(int width, int height) {
+  width = std::clamp(width, 0, kMaxSide);
+  height = std::clamp(height, 0, kMaxSide);
+  if (width == width_ && height == height_) return;
+  try {
+    pixels_.resize(static_cast<std::size_t>(width) * height);
+    width_ = width;
+    height_ = height;
+  } catch (const std::bad_alloc&) {
+    pixels_.clear();
+    pixels_.shrink_to_fit();
+    width_ = 0;
+    height_ = 0;
+  }
+}
+
+void Bitmap::SetFillColour(int colour) {
+  fill_ = Colour(colour);
+  fillClear_ = false;
+}
+
+void Bitmap::SetFillClear() {
+  fillClear_ = true;
+  fill_ = 0xFFFFFF;
+}
+
+void Bitmap::MoveTo(int x, int y) {
+  curX_ = x;
+  curY_ = y;
+}
+
+void Bitmap::Plot(long long x, long long y, std::uint32_t colour) {
+  if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
+  pixels_[static_cast<std::size_t>(y) * width_ + x] = colour;
+}
+
+void Bitmap::Span(int y, long long x0, long long x1, std::uint32_t colour) {
+  if (y < 0 || y >= height_) return;
+  x0 = std::max<long long>(x0, 0);
+  x1 = std::min<long long>(x1, width_ - 1LL);
+  if (x0 > x1) return;
+  std::uint32_t* row = &pixels_[static_cast<std::size_t>(y) * width_];
+  std::fill(row + x0, row + x1 + 1, colour);
+}
+
+// Bresenham along the major axis; the end pixel is not drawn. Only the steps whose major
+// coordinate lies on the bitmap are walked, so any int endpoints cost at most one side's length.
+void Bitmap::LineTo(int x, int y) {
+  const long long x0 = curX_, y0 = curY_;
+  curX_ = x;
+  curY_ = y;
+  const long long dx = x - x0, dy = y - y0;
+  const bool xMajor = std::llabs(dx) >= std::llabs(dy);
+  const long long a = xMajor ? std::llabs(dx) : std::llabs(dy);
+  const long long b = xMajor ? std::llabs(dy) : std::llabs(dx);
+  if (a == 0) return;
+  const int stepM = (xMajor ? dx : dy) < 0 ? -1 : 1;
+  const int stepN = (xMajor ? dy : dx) < 0 ? -1 : 1;
+  const long long m0 = xMajor ? x0 : y0, n0 = xMajor ? y0 : x0;
+  const long long limitM = xMajor ? width_ : height_, limitN = xMajor ? height_ : width_;
+
+  long long lo = 0, hi = a - 1;
+  if (stepM > 0) {
+    lo = std::max(lo, -m0);
+    hi = std::min(hi, limitM - 1 - m0);
+  } else {
+    lo = std::max(lo, m0 - (limitM - 1));
+    hi = std::min(hi, m0);
+  }
+  if (lo > hi) return;
+
+  // Minor offset at step i is floor((2iB + A) / 2A): i * B / A rounded, halves away from the start.
+  const Wide num = Wide{2} * lo * b + a;
+  long long q = static_cast<long long>(num / (2 * a));
+  long long e = static_cast<long long>(num % (2 * a));
+  for (long long i = lo; i <= hi; ++i) {
+    const long long n = n0 + stepN * q;
+    if (n >= 0 && n < limitN) {
+      const long long m = m0 + stepM * i;
+      if (xMajor) {
+        pixels_[static_cast<std::size_t>(n) * width_ + m] = pen_;
+      } else {
+        pixels_[static_cast<std::size_t>(m) * width_ + n] = pen_;
+      }
+    } else if ((stepN > 0) == (n >= limitN)) {
+      break;  // moving further off the bitmap
+    }
+    e += 2 * b;
+    if (e >= 2 * a) {
+      e -= 2 * a;
+      ++q;
+    }
+  }
+}
+
+// The ellipse is the set of pixels whose centres lie inside the ellipse inscribed in the box;
+// its outline is the pixels of that set with a 4-neighbour outside it, a closed 8-connected ring.
+void Bitmap::Ellipse(int left, int top, int right, int bottom) {
+  if (left > right) std::swap(left, right);
+  if (top > bottom) std::swap(top, bottom);
+  const double w = static_cast<double>(right) - left, h = static_cast<double>(bottom) - top;
+  if (w <= 0 || h <= 0) return;
+  const double cx = (static_cast<double>(left) + right) / 2,
+               cy = (static_cast<double>(top) + bottom) / 2;
+  const double ra = w / 2, rb = h / 2;
+
+  auto span = [&](long long row) {
+    RowSpan s;
+    if (row < top || row >= bottom) return s;
+    const double d = (row + 0.5 - cy) / rb;
+    if (d * d > 1) return s;
+    const double half = ra * std::sqrt(1 - d * d);
+    s.first = static_cast<long long>(std::ceil(cx - half - 0.5));
+    s.last = static_cast<long long>(std::floor(cx + half - 0.5));
+    return s;
+  };
+
+  const long long rowFirst = std::max<long long>(top, 0);
+  const long long rowLast = std::min<long long>(bottom - 1LL, height_ - 1LL);
+  if (rowFirst > rowLast) return;
+  RowSpan above = span(rowFirst - 1), here = span(rowFirst);
+  for (long long row = rowFirst; row <= rowLast; ++row) {
+    const RowSpan below = span(row + 1);
+    if (here.first <= here.last) {
+      const long long inFirst = std::max({here.first + 1, above.first, below.first});
+      const long long inLast = std::min({here.last - 1, above.last, below.last});
+      const int y = static_cast<int>(row);
+      if (inFirst > inLast) {
+        Span(y, here.first, here.last, pen_);
+      } else {
+        Span(y, here.first, inFirst - 1, pen_);
+        if (!fillClear_) Span(y, inFirst, inLast, fill_);
+        Span(y, inLast + 1, here.last, pen_);
+      }
+    }
+    above = here;
+    here = below;
+  }
+}
+
+// A clear fill style is a hollow brush: rectangles and flood fills paint nothing with it.
+void Bitmap::FillRect(int left, int top, int right, int bottom) {
+  if (fillClear_) return;
+  const long long yFirst = std::max(top, 0), yLast = std::min(bottom - 1LL, height_ - 1LL);
+  for (long long y = yFirst; y <= yLast; ++y) Span(static_cast<int>(y), left, right - 1LL, fill_);
+}
+
+void Bitmap::FrameRect(int left, int top, int right, int bottom) {
+  if (fillClear_ || right <= left || bottom <= top) return;
+  Span(top, left, right - 1LL, fill_);
+  Span(SaturateInt(bottom - 1LL), left, right - 1LL, fill_);
+  const long long yFirst = std::max(top, 0), yLast = std::min(bottom - 1LL, height_ - 1LL);
+  for (long long y = yFirst; y <= yLast; ++y) {
+    Plot(left, y, fill_);
+    Plot(right - 1LL, y, fill_);
+  }
+}
+
+// Scanline fill of the 4-connected region of the start pixel's colour.
+void Bitmap::FloodFill(int x, int y) {
+  if (fillClear_) return;
+  const std::uint32_t target = GetPixel(x, y);
+  if (target == kInvalidColour || target == fill_) return;
+  fillStack_.clear();
+  fillStack_.emplace_back(x, y);
+  while (!fillStack_.empty()) {
+    auto [sx, sy] = fillStack_.back();
+    fillStack_.pop_back();
+    std::uint32_t* row = &pixels_[static_cast<std::size_t>(sy) * width_];
+    if (row[sx] != target) continue;
+    int first = sx, last = sx;
+    while (first > 0 && row[first - 1] == target) --first;
+    while (last < width_ - 1 && row[last + 1] == target) ++last;
+    std::fill(row + first, row + last + 1, fill_);
+    for (int ny : {sy - 1, sy + 1}) {
+      if (ny < 0 || ny >= height_) continue;
+      const std::uint32_t* next = &pixels_[static_cast<std::size_t>(ny) * width_];
+      for (int i = first; i <= last; ++i) {
+        if (next[i] == target && (i == first || next[i - 1] != target))
+          fillStack_.emplace_back(i, ny);
+      }
+    }
+  }
+}
+
+TextExtent Bitmap::MeasureText(std::string_view utf8) const {
+  return ::MeasureText(font_, utf8);
+}
+
+void Bitmap::TextOut(int x, int y, std::string_view utf8) {
+  if (!pixels_.empty())
+    DrawText(pixels_.data(), width_, height_, width_, font_, x, y, utf8, fontColour_);
+  MoveTo(SaturateInt(static_cast<long long>(x) + MeasureText(utf8).width), y);
+}
+
+void Bitmap::CopyTo(const PixelTarget& target) const {
+  if (target.pixels == nullptr) return;
+  const int w = std::min(width_, target.width), h = std::min(height_, target.height);
+  for (int y = 0; y < h; ++y) {
+    const std::uint32_t* src = &pixels_[static_cast<std::size_t>(y) * width_];
+    std::uint32_t* dst = target.pixels + static_cast<std::size_t>(y) * target.stride;
+    if (target.order == PixelOrder::Bgr0) {
+      std::copy(src, src + w, dst);
+    } else {
+      for (int x = 0; x < w; ++x) {
+        const std::uint32_t c = src[x];
+        dst[x] = 0xFF000000u | (c & 0xFF00u) | ((c & 0xFFu) << 16) | ((c >> 16) & 0xFFu);
+      }
+    }
+  }
+}

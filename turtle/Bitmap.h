@@ -1,0 +1,83 @@
+// The off-screen bitmap canvas the turtle draws on: 0x00BBGGRR pixels, a one-pixel pen, a fill
+// colour with a solid or clear style, a current point and a font. Every primitive clips to the
+// bitmap; no primitive anti-aliases, so a flood fill can rely on exact colours.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "turtle/Text.h"
+
+inline constexpr std::uint32_t kInvalidColour = 0xFFFFFFFF;
+
+// Where DrawTo copies the bitmap: a caller-owned pixel buffer and the pixel layout it wants.
+enum class PixelOrder {
+  Bgr0,  // 0x00BBGGRR, the bitmap's own layout
+  Xrgb,  // 0xFFRRGGBB, as 32-bit RGB images on little-endian window systems
+};
+
+struct PixelTarget {
+  std::uint32_t* pixels = nullptr;
+  int width = 0;
+  int height = 0;
+  int stride = 0;  // in pixels
+  PixelOrder order = PixelOrder::Bgr0;
+};
+
+class Bitmap {
+ public:
+  // Sides are cut to this, and a bitmap that cannot be allocated becomes 0 x 0.
+  static constexpr int kMaxSide = 16384;
+
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  std::uint32_t GetPixel(int x, int y) const;
+  const std::uint32_t* Pixels() const { return pixels_.data(); }
+
+  void SetWidth(int width);
+  void SetHeight(int height);
+
+  void SetPenColour(int colour) { pen_ = Colour(colour); }
+  void SetFillColour(int colour);
+  void SetFillClear();
+  void SetFillSolid() { fillClear_ = false; }
+  std::uint32_t FillColour() const { return fill_; }
+  bool FillIsClear() const { return fillClear_; }
+
+  void MoveTo(int x, int y);
+  void LineTo(int x, int y);
+  int CurrentX() const { return curX_; }
+  int CurrentY() const { return curY_; }
+
+  void Ellipse(int left, int top, int right, int bottom);
+  void FillRect(int left, int top, int right, int bottom);
+  void FrameRect(int left, int top, int right, int bottom);
+  void FloodFill(int x, int y);
+
+  void SelectFont(const FontSpec& font) { font_ = font; }
+  const FontSpec& Font() const { return font_; }
+  void SetFontColour(int colour) { fontColour_ = Colour(colour); }
+  TextExtent MeasureText(std::string_view utf8) const;
+  void TextOut(int x, int y, std::string_view utf8);
+
+  void CopyTo(const PixelTarget& target) const;
+
+ private:
+  static std::uint32_t Colour(int colour) { return static_cast<std::uint32_t>(colour) & 0xFFFFFF; }
+  void Resize(int width, int height);
+  void Span(int y, long long x0, long long x1, std::uint32_t colour);
+  void Plot(long long x, long long y, std::uint32_t colour);
+
+  int width_ = 0;
+  int height_ = 0;
+  std::vector<std::uint32_t> pixels_;
+  std::uint32_t pen_ = 0;
+  std::uint32_t fill_ = 0xFFFFFF;
+  bool fillClear_ = false;
+  int curX_ = 0;
+  int curY_ = 0;
+  FontSpec font_;
+  std::uint32_t fontColour_ = 0;
+  std::vector<std::pair<int, int>> fillStack_;  // kept to spare the flood fill an allocation
+};
