@@ -1,0 +1,94 @@
+#include "app/F01.h"
+
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QMessageBox>
+
+#include "app/QuorelApp.h"
+#include "dial/Kwind.h"
+
+TFQuorel* FQuorel = nullptr;
+
+namespace {
+
+constexpr int kTagAbout = 1;
+constexpr int kTagExit = 2;
+
+QString Title() {
+  auto* app = qobject_cast<TQuorelApplication*>(QCoreApplication::instance());
+  return app != nullptr ? app->Title() : QString();
+}
+
+}  // namespace
+
+TFQuorel::TFQuorel(QWidget* parent) : QWidget(parent) {
+  setWindowTitle(QStringLiteral("Quorel"));
+  QFont tahoma(QStringLiteral("Tahoma"));
+  tahoma.setPixelSize(11);
+  setFont(tahoma);
+  setBackgroundRole(QPalette::Button);
+  setAutoFillBackground(true);
+  resize(kClientSize, kClientSize);
+
+  PopupMenu = new QMenu(this);
+  PMenuAbout = PopupMenu->addAction(QStringLiteral("Quorelについて(&A)..."));
+  PMenuAbout->setData(kTagAbout);
+  PMenuExit = PopupMenu->addAction(QStringLiteral("終了(&X)"));
+  PMenuExit->setData(kTagExit);
+  connect(PopupMenu, &QMenu::aboutToShow, this, [this] { PopupMenuClick(0); });
+  connect(PopupMenu, &QMenu::triggered, this,
+          [this](QAction* item) { PopupMenuClick(item->data().toInt()); });
+
+  // A failure here is reported and the window is still built, without whatever failed.
+  try {
+    FormCreate();
+  } catch (...) {
+    if (auto* app = qobject_cast<TQuorelApplication*>(QCoreApplication::instance())) {
+      app->ReportException(std::current_exception());
+    }
+  }
+}
+
+void TFQuorel::FormCreate() {
+  dial = new TKWind(this);
+  dial->resize(width(), height());
+}
+
+void TFQuorel::FormClose() {
+  delete dial;
+  dial = nullptr;
+}
+
+// Snaps the client area back to 300 x 300; a resize to the current size raises no further event,
+// which ends the chain. A maximised or full-screen window keeps the dial at the top-left.
+void TFQuorel::FormResize() {
+  if (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) return;
+  if (size() != QSize(kClientSize, kClientSize)) resize(kClientSize, kClientSize);
+}
+
+QString TFQuorel::AboutText() {
+  return QStringLiteral("Quorel Version 0.3\nA wind dial for course, wind direction and speed.");
+}
+
+void TFQuorel::PopupMenuClick(int tag) {
+  if (tag == kTagAbout) {
+    QMessageBox box(QMessageBox::NoIcon, Title(), AboutText(), QMessageBox::Ok, this);
+    box.exec();
+  }
+  if (tag == kTagExit) close();
+}
+
+void TFQuorel::closeEvent(QCloseEvent* event) {
+  FormClose();
+  event->accept();
+}
+
+void TFQuorel::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  FormResize();
+}
+
+void TFQuorel::contextMenuEvent(QContextMenuEvent* event) {
+  PopupMenu->popup(event->globalPos());
+}

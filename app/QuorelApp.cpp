@@ -1,0 +1,35 @@
+#include "app/QuorelApp.h"
+
+#include <QIcon>
+#include <QMessageBox>
+#include <cstdio>
+
+#include "app/Report.h"
+
+TQuorelApplication::TQuorelApplication(int& argc, char** argv)
+    : QApplication(argc, argv), title_(AppTitle(applicationFilePath())) {
+  setWindowIcon(QIcon(QStringLiteral(":/quorel.png")));
+}
+
+bool TQuorelApplication::notify(QObject* receiver, QEvent* event) {
+  try {
+    return QApplication::notify(receiver, event);
+  } catch (...) {
+    ReportException(std::current_exception());
+    return false;
+  }
+}
+
+// A handler that throws on every paint would otherwise stack one report box on another, each
+// box's own repaints raising the next; a report during a report goes to stderr instead.
+void TQuorelApplication::ReportException(const std::exception_ptr& error) {
+  const std::string message = ReportMessage(error);
+  if (reporting_) {
+    std::fprintf(stderr, "%s: %s\n", title_.toLocal8Bit().constData(), message.c_str());
+    return;
+  }
+  reporting_ = true;
+  QMessageBox box(QMessageBox::Critical, title_, QString::fromStdString(message), QMessageBox::Ok);
+  box.exec();
+  reporting_ = false;
+}

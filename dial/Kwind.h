@@ -1,0 +1,30 @@
+// TKWind: the wind dial as a Qt widget. It paints every pixel itself from the turtle's bitmap and
+// hands keys and presses to the toolkit-free dial.
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+
+#include "dial/WindDial.h"
+
+class TKWind : public QWidget, public WindDial {
+  Q_OBJECT
+
+ public:
+  explicit TKWind(QWidget* owner);
+
+  // Maps a Qt key to the virtual-key code the dial's key table uses; 0 for any other key.
+  static int VirtualKey(int qtKey);
+
+ protected:
+  void Invalidate() override { update(); }
+  int ClientWidth() const override { return width(); }
+  int ClientHeight() const override { return height(); }
+
+  void paintEvent(QPaintEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+
+ private:
+  QImage frame_;
+};

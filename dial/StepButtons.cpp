@@ -1,0 +1,85 @@
+// The six step buttons: squares drawn over the face and found again by coordinates on a press.
+#include <algorithm>
+
+#include "dial/WindDial.h"
+
+namespace {
+
+enum class Step { CourseDown, CourseUp, WindDown, WindUp, SpeedDown, SpeedUp };
+
+struct StepButton {
+  int x;
+  int y;
+  const char* label;
+  int style;  // 0 outlined with the value's letter (lowers it), 1 filled (raises it)
+  Step step;
+};
+
+constexpr int kButtonSize = 15;
+constexpr int kButtonInk = 0xAAAAAA;
+constexpr int kButtonFontHeight = 15;
+
+constexpr StepButton kButtons[] = {
+    {255, 10, "C", 0, Step::CourseDown}, {275, 10, "", 1, Step::CourseUp},
+    {10, 270, "W", 0, Step::WindDown},   {30, 270, "", 1, Step::WindUp},
+    {255, 270, "S", 0, Step::SpeedDown}, {275, 270, "", 1, Step::SpeedUp},
+};
+
+// Both ends are inside: a hit area is one pixel wider and taller than the drawn square.
+bool Hits(const StepButton& b, int x, int y) {
+  return x >= b.x && x <= b.x + kButtonSize && y >= b.y && y <= b.y + kButtonSize;
+}
+
+}  // namespace
+
+void WindDial::DrawButtons() {
+  for (const StepButton& b : kButtons)
+    DrawButton(b.x, b.y, kButtonSize, kButtonSize, b.style, b.label);
+}
+
+void WindDial::DrawButton(int x, int y, int w, int h, int style, std::string label) {
+  TKG& t = *turtle;
+  t.SetColor(kButtonInk);
+  t.PenUp();
+  t.SetPos(x, y);
+  if (style == 0) {
+    t.Box(w, h, 0);
+    t.SetColor(kButtonInk);
+  }
+  if (style == 1) {
+    t.Box(w, h, 1);
+    t.SetColor(0x000000);
+  }
+  t.SetFont("Arial", kButtonFontHeight);
+  t.PenUp();
+  t.SetPos(x + w / 2, y + h / 2 + 1);
+  t.SetHeading(0);
+  t.Text(label, 2);
+}
+
+// Every area is tested on its own; they do not overlap, so one press changes one value at most.
+void WindDial::PressStepButtons(int x, int y) {
+  for (const StepButton& b : kButtons) {
+    if (!Hits(b, x, y)) continue;
+    switch (b.step) {
+      case Step::CourseDown:
+        StepCourse(course - 10);
+        break;
+      case Step::CourseUp:
+        StepCourse(course + 10);
+        break;
+      case Step::WindDown:
+        StepWind(windDirection - 10);
+        break;
+      case Step::WindUp:
+        StepWind(windDirection + 10);
+        break;
+      case Step::SpeedDown:
+        windSpeed = std::max(windSpeed - 1, 0);
+        break;
+      case Step::SpeedUp:
+        windSpeed = std::min(windSpeed + 1, kMaxWindSpeed);
+        break;
+    }
+  }
+}

@@ -1,0 +1,61 @@
+// The wind dial without a window toolkit: the three values, their rules, the key table, the
+// step-button hit test and the drawing of face and buttons through the turtle. A widget wraps
+// it, turning its events into KeyDown, MouseDown and Paint calls and repainting on Invalidate.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <string>
+
+#include "turtle/Kg.h"
+
+// Wraps any direction into 1..360, 360 standing for north: 0 -> 360, 370 -> 10.
+int WrapDegrees(int v);
+
+// Virtual-key codes of the keys the dial answers.
+inline constexpr int kKeyPageUp = 0x21;
+inline constexpr int kKeyPageDown = 0x22;
+inline constexpr int kKeyEnd = 0x23;
+inline constexpr int kKeyHome = 0x24;
+
+inline constexpr int kMaxWindSpeed = 40;
+
+// The face's labels, one per 10 degrees; empty where no label is drawn.
+const std::array<std::string, 36>& compassLabels();
+
+class WindDial {
+ public:
+  static constexpr int kSize = 300;
+
+  WindDial();
+  virtual ~WindDial();
+  WindDial(const WindDial&) = delete;
+  WindDial& operator=(const WindDial&) = delete;
+
+  int course = 360;
+  int windDirection = 360;
+  int windSpeed = 0;
+  std::unique_ptr<TKG> turtle;
+
+  void StepCourse(int value);
+  void StepWind(int value);
+
+  void KeyDown(int key);
+  // A press at client pixel (x, y), any button: applies the step button there, if any.
+  void MouseDown(int x, int y);
+  // Draws face and buttons into the turtle's bitmap and copies it to target.
+  void Paint(const PixelTarget& target);
+
+  void DrawDial();
+  void DrawButtons();
+  void DrawButton(int x, int y, int w, int h, int style, std::string label);
+
+ protected:
+  // Asks for a repaint of the whole dial.
+  virtual void Invalidate() {}
+  virtual int ClientWidth() const { return kSize; }
+  virtual int ClientHeight() const { return kSize; }
+
+ private:
+  void PressStepButtons(int x, int y);
+};

@@ -1,0 +1,556 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QTimer>
+#include <QWindow>
+#include <algorithm>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "app/F01.h"
+#include "app/QuorelApp.h"
+#include "app/Report.h"
+#include "dial/Kwind.h"
+
+// Failures then show the text rather than its UTF-16 units.
+void PrintTo(const QString& s, std::ostream* os) {
+  *os << '"' << s.toStdString() << '"';
+}
+
+namespace {
+
+TQuorelApplication* App() {
+  return static_cast<TQuorelApplication*>(QCoreApplication::instance());
+}
+
+template <class Done>
+bool PumpUntil(Done done, int ms = 2000) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!done()) {
+    if (clock.elapsed() > ms) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  }
+  return true;
+}
+
+void Pump(int ms = 50) {
+  PumpUntil([] { return false; }, ms);
+}
+
+class EventCounter : public QObject {
+ public:
+  EventCounter(QObject* target, QEvent::Type type) : type_(type) {
+    target->installEventFilter(this);
+  }
+  int count = 0;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == type_) ++count;
+    return false;
+  }
+
+ private:
+  QEvent::Type type_;
+};
+
+struct BoxSeen {
+  QString title;
+  QString text;
+  QMessageBox::Icon icon;
+  std::vector<QMessageBox::StandardButton> buttons;
+};
+
+// Notes every modal message box that comes up and answers it with its OK button once closeWhen
+// holds, so a test sees what was shown without blocking in the box's own loop.
+class BoxWatcher {
+ public:
+  explicit BoxWatcher(std::function<bool()> closeWhen = [] { return true; })
+      : closeWhen_(std::move(closeWhen)) {
+    QObject::connect(&timer_, &QTimer::timeout, [this] { Poll(); });
+    timer_.start(10);
+  }
+
+  std::vector<BoxSeen> seen;
+  int mostOpen = 0;
+  std::function<void(QMessageBox*)> onShown;
+
+ private:
+  void Poll() {
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    const auto open = std::count_if(windows.begin(), windows.end(), [](QWidget* w) {
+      return qobject_cast<QMessageBox*>(w) != nullptr && w->isVisible();
+    });
+    mostOpen = std::max(mostOpen, static_cast<int>(open));
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) return;
+    if (!known_.contains(QPointer<QMessageBox>(box))) {
+      known_.append(box);
+      BoxSeen s{box->windowTitle(), box->text(), box->icon(), {}};
+      for (QAbstractButton* b : box->buttons()) s.buttons.push_back(box->standardButton(b));
+      seen.push_back(s);
+      if (onShown) onShown(box);
+      return;
+    }
+    if (!closeWhen_()) return;
+    if (QAbstractButton* ok = box->button(QMessageBox::Ok)) {
+      ok->click();
+    } else {
+      box->reject();
+    }
+  }
+
+  std::function<bool()> closeWhen_;
+  QTimer timer_;
+  QList<QPointer<QMessageBox>> known_;
+};
+
+// Input goes to the form's window, as from the window system: Qt then finds the widget under the
+// pointer or with the focus, gives click focus, and adds the context-menu event of a right press.
+void SendMouse(QWidget* form, QEvent::Type type, QPoint at, Qt::MouseButton button) {
+  const Qt::MouseButtons held =
+      type == QEvent::MouseButtonRelease ? Qt::MouseButtons() : Qt::MouseButtons(button);
+  QMouseEvent event(type, at, form->mapToGlobal(at), button, held, Qt::NoModifier);
+  QCoreApplication::sendEvent(form->windowHandle(), &event);
+}
+
+void SendKey(QWidget* form, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier,
+             bool autoRepeat = false) {
+  QKeyEvent press(QEvent::KeyPress, key, modifiers, QString(), autoRepeat);
+  QCoreApplication::sendEvent(form->windowHandle(), &press);
+  QKeyEvent release(QEvent::KeyRelease, key, modifiers, QString(), autoRepeat);
+  QCoreApplication::sendEvent(form->windowHandle(), &release);
+}
+
+struct Values {
+  int course;
+  int wind;
+  int speed;
+  bool operator==(const Values&) const = default;
+};
+
+void PrintTo(const Values& v, std::ostream* os) {
+  *os << "{course " << v.course << ", wind " << v.wind << ", speed " << v.speed << "}";
+}
+
+Values Of(const TKWind* dial) {
+  return {dial->course, dial->windDirection, dial->windSpeed};
+}
+
+void Set(TKWind* dial, Values v) {
+  dial->course = v.course;
+  dial->windDirection = v.wind;
+  dial->windSpeed = v.speed;
+}
+
+class FormTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    form = std::make_unique<TFQuorel>();
+    form->show();
+    ASSERT_TRUE(PumpUntil([&] { return form->windowHandle()->isExposed(); }));
+    dial = form->dial;
+    ASSERT_NE(dial, nullptr);
+  }
+
+  void TearDown() override {
+    form.reset();
+    Pump(10);
+  }
+
+  void Click(QPoint at, Qt::MouseButton button = Qt::LeftButton) {
+    SendMouse(form.get(), QEvent::MouseButtonPress, at, button);
+    // A right press opens the form's menu, which would otherwise take the release.
+    form->PopupMenu->hide();
+    SendMouse(form.get(), QEvent::MouseButtonRelease, at, button);
+  }
+
+  void TakeFocus() {
+    Click({150, 150});
+    ASSERT_EQ(form->focusWidget(), dial);
+  }
+
+  std::unique_ptr<TFQuorel> form;
+  TKWind* dial = nullptr;
+};
+
+// Keys.
+
+TEST_F(FormTest, KeysStepAndWrapInOneTo360) {
+  TakeFocus();
+  struct Case {
+    Values before;
+    int key;
+    Values after;
+  } cases[] = {
+      {{10, 200, 3}, Qt::Key_PageUp, {360, 200, 3}},
+      {{360, 200, 3}, Qt::Key_PageDown, {10, 200, 3}},
+      {{120, 10, 3}, Qt::Key_Home, {120, 360, 3}},
+      {{120, 360, 3}, Qt::Key_End, {120, 10, 3}},
+      {{355, 200, 3}, Qt::Key_PageDown, {5, 200, 3}},
+      {{5, 200, 3}, Qt::Key_PageUp, {355, 200, 3}},
+  };
+  for (const Case& c : cases) {
+    Set(dial, c.before);
+    SendKey(form.get(), c.key);
+    EXPECT_EQ(Of(dial), c.after) << "key " << Qt::Key(c.key);
+  }
+}
+
+TEST_F(FormTest, AutoRepeatedPageDownGoesRoundToTheStart) {
+  TakeFocus();
+  Set(dial, {50, 200, 3});
+  SendKey(form.get(), Qt::Key_PageDown, Qt::NoModifier, true);
+  EXPECT_EQ(dial->course, 60);
+  for (int i = 1; i < 36; ++i) SendKey(form.get(), Qt::Key_PageDown, Qt::NoModifier, true);
+  EXPECT_EQ(Of(dial), (Values{50, 200, 3}));
+}
+
+TEST_F(FormTest, ModifiersAreIgnored) {
+  TakeFocus();
+  for (Qt::KeyboardModifiers m :
+       {Qt::KeyboardModifiers(Qt::ShiftModifier), Qt::KeyboardModifiers(Qt::ControlModifier),
+        Qt::ShiftModifier | Qt::ControlModifier}) {
+    Set(dial, {100, 100, 0});
+    SendKey(form.get(), Qt::Key_PageDown, m);
+    SendKey(form.get(), Qt::Key_End, m);
+    EXPECT_EQ(Of(dial), (Values{110, 110, 0})) << m.toInt();
+  }
+}
+
+TEST_F(FormTest, OtherKeysChangeNothing) {
+  TakeFocus();
+  Set(dial, {100, 200, 7});
+  for (int key : {Qt::Key_Up, Qt::Key_Down, Qt::Key_Left, Qt::Key_Right, Qt::Key_Space,
+                  Qt::Key_Return, Qt::Key_Escape, Qt::Key_A, Qt::Key_C, Qt::Key_1, Qt::Key_Plus,
+                  Qt::Key_Minus, Qt::Key_F1, Qt::Key_Insert, Qt::Key_Delete}) {
+    SendKey(form.get(), key);
+    EXPECT_EQ(Of(dial), (Values{100, 200, 7})) << Qt::Key(key);
+  }
+}
+
+TEST_F(FormTest, KeysDoNothingBeforeAPressGivesTheFocus) {
+  EXPECT_NE(form->focusWidget(), dial);
+  SendKey(form.get(), Qt::Key_PageDown);
+  SendKey(form.get(), Qt::Key_End);
+  EXPECT_EQ(Of(dial), (Values{360, 360, 0}));
+}
+
+// Mouse.
+
+TEST_F(FormTest, PressOutsideTheButtonsTakesFocusAndRepaintsOnly) {
+  EventCounter paints(dial, QEvent::Paint);
+  Pump();
+  Click({150, 150});
+  EXPECT_EQ(form->focusWidget(), dial);
+  EXPECT_TRUE(dial->hasFocus());
+  // Taking the focus repaints by itself, so the press that matters is the second one.
+  Pump();
+  paints.count = 0;
+  Click({40, 150});
+  Pump();
+  EXPECT_GE(paints.count, 1);
+  EXPECT_EQ(dial->turtle->bitmap->Width(), TFQuorel::kClientSize);
+  EXPECT_EQ(Of(dial), (Values{360, 360, 0}));
+}
+
+TEST_F(FormTest, EveryMouseButtonStepsTheButtonUnderIt) {
+  struct Case {
+    QPoint at;
+    Values after;
+  } cases[] = {
+      {{262, 17}, {90, 200, 5}},  {{282, 17}, {110, 200, 5}},  {{17, 277}, {100, 190, 5}},
+      {{37, 277}, {100, 210, 5}}, {{262, 277}, {100, 200, 4}}, {{282, 277}, {100, 200, 6}},
+  };
+  for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton}) {
+    for (const Case& c : cases) {
+      Set(dial, {100, 200, 5});
+      Click(c.at, button);
+      EXPECT_EQ(Of(dial), c.after) << "button " << button << " at " << c.at.x() << "," << c.at.y();
+    }
+  }
+}
+
+TEST_F(FormTest, DoubleClickOnCourseUpStepsTwice) {
+  const QPoint at(282, 17);
+  SendMouse(form.get(), QEvent::MouseButtonPress, at, Qt::LeftButton);
+  SendMouse(form.get(), QEvent::MouseButtonRelease, at, Qt::LeftButton);
+  SendMouse(form.get(), QEvent::MouseButtonDblClick, at, Qt::LeftButton);
+  SendMouse(form.get(), QEvent::MouseButtonRelease, at, Qt::LeftButton);
+  EXPECT_EQ(Of(dial), (Values{20, 360, 0}));
+}
+
+// The context menu.
+
+TEST_F(FormTest, RightPressOverTheDialOpensTheFormMenuAndNothingElse) {
+  BoxWatcher boxes;
+  Set(dial, {100, 200, 5});
+  SendMouse(form.get(), QEvent::MouseButtonPress, {150, 150}, Qt::RightButton);
+  EXPECT_TRUE(form->PopupMenu->isVisible());
+  Pump();
+  form->PopupMenu->hide();
+  SendMouse(form.get(), QEvent::MouseButtonRelease, {150, 150}, Qt::RightButton);
+  EXPECT_TRUE(boxes.seen.empty());
+  EXPECT_TRUE(form->isVisible());
+  EXPECT_EQ(Of(dial), (Values{100, 200, 5}));
+}
+
+TEST_F(FormTest, ContextMenuEventOnTheDialReachesTheForm) {
+  QContextMenuEvent event(QContextMenuEvent::Keyboard, {10, 10}, dial->mapToGlobal(QPoint(10, 10)));
+  QCoreApplication::sendEvent(dial, &event);
+  EXPECT_TRUE(form->PopupMenu->isVisible());
+  form->PopupMenu->hide();
+}
+
+TEST_F(FormTest, MenuOffersAboutAndExit) {
+  const QList<QAction*> items = form->PopupMenu->actions();
+  ASSERT_EQ(items.size(), 2);
+  EXPECT_EQ(items[0], form->PMenuAbout);
+  EXPECT_EQ(items[1], form->PMenuExit);
+  EXPECT_EQ(form->PMenuAbout->text(), QStringLiteral("Quorelについて(&A)..."));
+  EXPECT_EQ(form->PMenuExit->text(), QStringLiteral("終了(&X)"));
+}
+
+// About and Exit.
+
+TEST_F(FormTest, AboutShowsAModalBoxWithVersionAndOk) {
+  BoxWatcher boxes;
+  bool modal = false;
+  boxes.onShown = [&](QMessageBox* box) { modal = box->isModal(); };
+  form->PMenuAbout->trigger();
+  ASSERT_EQ(boxes.seen.size(), 1u);
+  const BoxSeen& about = boxes.seen[0];
+  EXPECT_TRUE(modal);
+  EXPECT_EQ(about.title, App()->Title());
+  // Only letters after the first are lowered.
+  EXPECT_EQ(about.title, QStringLiteral("app_test"));
+  const QStringList lines = about.text.split('\n');
+  ASSERT_EQ(lines.size(), 2);
+  EXPECT_EQ(lines[0], QStringLiteral("Quorel Version 0.3"));
+  EXPECT_FALSE(lines[1].isEmpty());
+  EXPECT_EQ(about.icon, QMessageBox::NoIcon);
+  EXPECT_EQ(about.buttons, std::vector<QMessageBox::StandardButton>{QMessageBox::Ok});
+  EXPECT_TRUE(form->isVisible());
+}
+
+TEST_F(FormTest, ExitClosesTheFormAndDeletesTheDial) {
+  QPointer<TKWind> watched = dial;
+  form->PMenuExit->trigger();
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_EQ(form->dial, nullptr);
+  EXPECT_TRUE(watched.isNull());
+}
+
+TEST_F(FormTest, ExitEndsTheEventLoopWithZero) {
+  const QWidgetList windows = QApplication::topLevelWidgets();
+  ASSERT_EQ(
+      std::count_if(windows.begin(), windows.end(), [](QWidget* w) { return w->isVisible(); }), 1);
+  QTimer::singleShot(0, form.get(), [&] { form->PMenuExit->trigger(); });
+  QTimer stuck;
+  stuck.setSingleShot(true);
+  QObject::connect(&stuck, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+  stuck.start(10000);
+  EXPECT_EQ(QApplication::exec(), 0);
+  EXPECT_EQ(form->dial, nullptr);
+}
+
+// Resizing.
+
+TEST_F(FormTest, ResizeSnapsBackWithoutALoop) {
+  EventCounter resizes(form.get(), QEvent::Resize);
+  for (QSize size : {QSize(500, 400), QSize(100, 100), QSize(300, 301)}) {
+    resizes.count = 0;
+    form->resize(size);
+    Pump();
+    EXPECT_EQ(form->size(), QSize(300, 300)) << size.width() << "x" << size.height();
+    EXPECT_EQ(dial->size(), QSize(300, 300));
+    EXPECT_LE(resizes.count, 4);
+  }
+}
+
+// The title and report rules.
+
+TEST(AppTitle, FileNameUpToTheFirstDotWithTheRestLowered) {
+  EXPECT_EQ(AppTitle("/usr/bin/quorel"), "quorel");
+  EXPECT_EQ(AppTitle("/x/Quorel.Bin.exe"), "Quorel");
+  EXPECT_EQ(AppTitle("QUOREL"), "Quorel");
+  EXPECT_EQ(AppTitle("/opt/q.d/kWIND"), "kwind");
+  EXPECT_EQ(AppTitle("/x/.hidden"), "");
+  EXPECT_EQ(AppTitle(""), "");
+}
+
+std::exception_ptr Nested(const std::string& inner, const std::string& outer) {
+  try {
+    try {
+      throw std::runtime_error(inner);
+    } catch (...) {
+      std::throw_with_nested(std::logic_error(outer));
+    }
+  } catch (...) {
+    return std::current_exception();
+  }
+  return nullptr;
+}
+
+template <class E>
+std::exception_ptr Thrown(E e) {
+  return std::make_exception_ptr(e);
+}
+
+TEST(ReportMessage, TakesTheInnermostNonEmptyMessage) {
+  EXPECT_EQ(ReportMessage(Nested("inner", "outer")), "inner.");
+  EXPECT_EQ(ReportMessage(Nested("", "outer")), "outer.");
+  EXPECT_EQ(ReportMessage(Nested("", "")), "");
+
+  std::exception_ptr deep;
+  try {
+    try {
+      std::rethrow_exception(Nested("", "middle"));
+    } catch (...) {
+      std::throw_with_nested(std::runtime_error("top"));
+    }
+  } catch (...) {
+    deep = std::current_exception();
+  }
+  EXPECT_EQ(ReportMessage(deep), "middle.");
+}
+
+TEST(ReportMessage, AppendsADotOnlyAfterCharactersAboveIt) {
+  struct Case {
+    const char* what;
+    const char* report;
+  } cases[] = {
+      {"boom", "boom."}, {"boom.", "boom."}, {"a-", "a-"},  {"a!", "a!"},
+      {"x)", "x)"},      {"ok", "ok."},      {"a/", "a/."}, {"1", "1."},
+      {"a ", "a "},      {"", ""},           {"風", "風."}, {"wait,", "wait,"},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(ReportMessage(Thrown(std::runtime_error(c.what))), c.report);
+}
+
+struct NoWhat : std::exception {
+  const char* what() const noexcept override { return nullptr; }
+};
+
+TEST(ReportMessage, SurvivesOddExceptions) {
+  EXPECT_EQ(ReportMessage(Thrown(42)), "");
+  EXPECT_EQ(ReportMessage(Thrown(NoWhat())), "");
+  EXPECT_EQ(ReportMessage(nullptr), "");
+
+  // Made outside any handler, the nested part holds nothing.
+  std::exception_ptr empty;
+  try {
+    std::throw_with_nested(std::runtime_error("alone"));
+  } catch (...) {
+    empty = std::current_exception();
+  }
+  EXPECT_EQ(ReportMessage(empty), "alone.");
+
+  std::exception_ptr foreignInner;
+  try {
+    try {
+      throw 7;
+    } catch (...) {
+      std::throw_with_nested(std::runtime_error("wrapper"));
+    }
+  } catch (...) {
+    foreignInner = std::current_exception();
+  }
+  EXPECT_EQ(ReportMessage(foreignInner), "wrapper.");
+}
+
+// Exceptions escaping event handlers.
+
+class Thrower : public QWidget {
+ public:
+  std::function<void()> onPress;
+  int keys = 0;
+  int paints = 0;
+  int paintThrows = 0;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    if (event->key() == Qt::Key_X) throw std::runtime_error("broken");
+    ++keys;
+  }
+  void mousePressEvent(QMouseEvent*) override { onPress(); }
+  void paintEvent(QPaintEvent*) override {
+    ++paints;
+    if (paintThrows > 0) {
+      --paintThrows;
+      throw std::runtime_error("paint");
+    }
+  }
+};
+
+TEST(HandlerExceptions, AreReportedAndTheLoopGoesOn) {
+  BoxWatcher boxes;
+  Thrower widget;
+  QCoreApplication::postEvent(&widget, new QKeyEvent(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier));
+  QCoreApplication::postEvent(&widget, new QKeyEvent(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier));
+  QEventLoop loop;
+  QTimer::singleShot(100, &loop, &QEventLoop::quit);
+  loop.exec();
+
+  ASSERT_EQ(boxes.seen.size(), 1u);
+  EXPECT_EQ(boxes.seen[0].title, App()->Title());
+  EXPECT_EQ(boxes.seen[0].text, QStringLiteral("broken."));
+  EXPECT_EQ(boxes.seen[0].icon, QMessageBox::Critical);
+  EXPECT_EQ(boxes.seen[0].buttons, std::vector<QMessageBox::StandardButton>{QMessageBox::Ok});
+  EXPECT_EQ(widget.keys, 1);
+}
+
+TEST(HandlerExceptions, ReportNestedAndForeignThrows) {
+  BoxWatcher boxes;
+  Thrower widget;
+  const auto press = [&] {
+    QMouseEvent event(QEvent::MouseButtonPress, QPointF(1, 1), QPointF(1, 1), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    return QCoreApplication::sendEvent(&widget, &event);
+  };
+  widget.onPress = [] { std::rethrow_exception(Nested("inner", "outer")); };
+  EXPECT_FALSE(press());
+  widget.onPress = [] { throw 42; };
+  EXPECT_FALSE(press());
+
+  ASSERT_EQ(boxes.seen.size(), 2u);
+  EXPECT_EQ(boxes.seen[0].text, QStringLiteral("inner."));
+  EXPECT_EQ(boxes.seen[1].text, QString());
+  EXPECT_EQ(boxes.seen[1].icon, QMessageBox::Critical);
+}
+
+TEST(HandlerExceptions, APaintFailingDuringAReportOpensNoSecondBox) {
+  Thrower first;
+  Thrower second;
+  first.paintThrows = 1;
+  second.paintThrows = 1;
+  BoxWatcher boxes([&] { return second.paintThrows == 0; });
+  boxes.onShown = [&](QMessageBox*) { second.show(); };
+  first.show();
+  ASSERT_TRUE(PumpUntil(
+      [&] { return !boxes.seen.empty() && QApplication::activeModalWidget() == nullptr; }));
+  EXPECT_EQ(second.paintThrows, 0);
+  EXPECT_EQ(boxes.seen.size(), 1u);
+  EXPECT_EQ(boxes.mostOpen, 1);
+  EXPECT_EQ(boxes.seen[0].text, QStringLiteral("paint."));
+
+  // Painting works again once the report is answered.
+  const int paints = first.paints;
+  first.repaint();
+  EXPECT_GT(first.paints, paints);
+}
+
+}  // namespace

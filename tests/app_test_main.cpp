@@ -1,0 +1,12 @@
+// The tests need our application object, so that events go through its notify().
+#include <gtest/gtest.h>
+
+#include "app/QuorelApp.h"
+
+int main(int argc, char** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  // Test discovery runs at build time without ctest's environment, and may have no display.
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  TQuorelApplication app(argc, argv);
+  return RUN_ALL_TESTS();
+}

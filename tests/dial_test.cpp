@@ -1,0 +1,290 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdio>
+#include <stdexcept>
+
+#include "dial/WindDial.h"
+
+namespace {
+
+constexpr std::uint32_t kBlack = 0x000000;
+constexpr std::uint32_t kWhite = 0xFFFFFF;
+constexpr std::uint32_t kGrey = 0xAAAAAA;
+
+// Counts the repaints the dial asks for.
+class CountingDial : public WindDial {
+ public:
+  int invalidations = 0;
+
+ protected:
+  void Invalidate() override { ++invalidations; }
+};
+
+struct Face : ::testing::Test {
+  void Draw(int courseValue, int windValue, int speed) {
+    dial.course = courseValue;
+    dial.windDirection = windValue;
+    dial.windSpeed = speed;
+    dial.DrawDial();
+    dial.DrawButtons();
+  }
+  std::uint32_t At(int x, int y) const { return dial.turtle->bitmap->GetPixel(x, y); }
+  int CountIn(int x0, int y0, int x1, int y1, std::uint32_t colour) const {
+    int n = 0;
+    for (int y = y0; y <= y1; ++y)
+      for (int x = x0; x <= x1; ++x) n += At(x, y) == colour;
+    return n;
+  }
+  // Every pixel around a text's cell equals the same text drawn alone at reference point (x, y):
+  // the renderer is shared, so only the placement is under test.
+  void ExpectText(const std::string& text, int height, int escapement, int x, int y) const {
+    Bitmap ref;
+    ref.SetWidth(300);
+    ref.SetHeight(300);
+    ref.SetFillColour(0);
+    ref.FillRect(0, 0, 300, 300);
+    ref.SelectFont({"Arial", height, 400, escapement});
+    ref.SetFontColour(0xFFFFFF);
+    ref.TextOut(x, y, text);
+    const int tw = ref.MeasureText(text).width, th = height;
+    int x0 = x, y0 = y, x1 = x + tw, y1 = y + th;  // upright
+    if (escapement == 2700) x0 = x - th, x1 = x, y1 = y + tw;
+    if (escapement == 1800) x0 = x - tw, x1 = x, y0 = y - th, y1 = y;
+    if (escapement == 900) x1 = x + th, y0 = y - tw, y1 = y;
+    int ink = 0;
+    for (int py = y0 - 1; py <= y1; ++py)
+      for (int px = x0 - 1; px <= x1; ++px) {
+        ASSERT_EQ(At(px, py), ref.GetPixel(px, py)) << text << " at " << px << "," << py;
+        ink += ref.GetPixel(px, py) != 0;
+      }
+    EXPECT_GT(ink, 10) << text;
+  }
+  int HalfWidth(const std::string& text, int height) const {
+    return MeasureText({"Arial", height, 400, 0}, text).width / 2;
+  }
+  CountingDial dial;
+};
+
+}  // namespace
+
+TEST(DialRules, WrapDegreesKeepsDirectionsIn1To360) {
+  EXPECT_EQ(WrapDegrees(0), 360);
+  EXPECT_EQ(WrapDegrees(360), 360);
+  EXPECT_EQ(WrapDegrees(370), 10);
+  EXPECT_EQ(WrapDegrees(350), 350);
+  EXPECT_EQ(WrapDegrees(1), 1);
+  EXPECT_EQ(WrapDegrees(-10), 350);
+  EXPECT_EQ(WrapDegrees(-360), 360);  // the bare formula gives 0 here
+  EXPECT_EQ(WrapDegrees(-720), 360);
+  for (long long v : {-1000LL, -361LL, -1LL, 719LL, 1000LL, static_cast<long long>(INT_MIN),
+                      static_cast<long long>(INT_MAX)}) {
+    const int r = WrapDegrees(static_cast<int>(v));
+    EXPECT_TRUE(r >= 1 && r <= 360) << v;
+    EXPECT_EQ(((r - v) % 360 + 360) % 360, 0) << v;
+  }
+}
+
+TEST(DialRules, KeyTableStepsAndWraps) {
+  CountingDial d;
+  d.course = 10;
+  d.KeyDown(kKeyPageUp);
+  EXPECT_EQ(d.course, 360);
+  d.KeyDown(kKeyPageDown);
+  EXPECT_EQ(d.course, 10);
+  d.windDirection = 10;
+  d.KeyDown(kKeyHome);
+  EXPECT_EQ(d.windDirection, 360);
+  d.KeyDown(kKeyEnd);
+  EXPECT_EQ(d.windDirection, 10);
+  EXPECT_EQ(d.invalidations, 4);
+  d.KeyDown('A');
+  d.KeyDown(0x25);
+  EXPECT_EQ(d.invalidations, 4);
+  EXPECT_EQ(d.windSpeed, 0);
+  for (int i = 0; i < 36; ++i) d.KeyDown(kKeyPageDown);
+  EXPECT_EQ(d.course, 10);
+}
+
+TEST(DialRules, CompassLabelsEveryThirtyDegrees) {
+  const auto& labels = compassLabels();
+  EXPECT_EQ(labels[0], "N");
+  EXPECT_EQ(labels[9], "E");
+  EXPECT_EQ(labels[18], "S");
+  EXPECT_EQ(labels[27], "W");
+  EXPECT_EQ(labels[3], "3");
+  EXPECT_EQ(labels[33], "33");
+  int drawn = 0;
+  for (const auto& l : labels) drawn += !l.empty();
+  EXPECT_EQ(drawn, 12);
+}
+
+TEST(StepButtons, HitAreasIncludeBothEnds) {
+  struct Case {
+    int x, y;
+    int course, wind, speed;
+  };
+  for (const Case& c :
+       {Case{270, 25, 350, 360, 0}, Case{255, 10, 350, 360, 0}, Case{271, 25, 360, 360, 0},
+        Case{275, 10, 10, 360, 0}, Case{290, 25, 10, 360, 0}, Case{291, 25, 360, 360, 0},
+        Case{26, 280, 360, 360, 0}, Case{30, 280, 360, 10, 0}, Case{10, 285, 360, 350, 0},
+        Case{255, 270, 360, 360, 0}, Case{275, 285, 360, 360, 1}, Case{150, 150, 360, 360, 0},
+        Case{-1, -1, 360, 360, 0}}) {
+    CountingDial d;
+    d.MouseDown(c.x, c.y);
+    EXPECT_EQ(d.course, c.course) << c.x << "," << c.y;
+    EXPECT_EQ(d.windDirection, c.wind) << c.x << "," << c.y;
+    EXPECT_EQ(d.windSpeed, c.speed) << c.x << "," << c.y;
+    EXPECT_GE(d.invalidations, 1) << "every press repaints";
+  }
+}
+
+TEST(StepButtons, SpeedIsClampedAndDirectionsWrap) {
+  CountingDial d;
+  d.MouseDown(260, 275);
+  EXPECT_EQ(d.windSpeed, 0);
+  d.windSpeed = 39;
+  d.MouseDown(280, 275);
+  EXPECT_EQ(d.windSpeed, 40);
+  d.MouseDown(280, 275);
+  EXPECT_EQ(d.windSpeed, 40);
+  d.course = 10;
+  d.MouseDown(260, 15);
+  EXPECT_EQ(d.course, 360);
+  d.MouseDown(280, 15);
+  d.MouseDown(280, 15);  // a double click's second press steps again
+  EXPECT_EQ(d.course, 20);
+}
+
+TEST_F(Face, InitialPictureFixedFigures) {
+  Draw(360, 360, 0);
+  EXPECT_EQ(dial.turtle->bitmap->Width(), 300);
+  EXPECT_EQ(CountIn(149, 44, 151, 56, kWhite), 3 * 13);  // index mark
+  EXPECT_EQ(At(148, 50), kBlack);
+  EXPECT_EQ(At(152, 50), kBlack);
+  EXPECT_EQ(CountIn(145, 60, 155, 65, kWhite), 11 * 6);  // wind bar, outline and filling
+  EXPECT_EQ(CountIn(144, 59, 156, 66, kWhite), 11 * 6);
+  // Rings: outer radius 140, centre radius 5 left open.
+  EXPECT_EQ(At(150, 10), kWhite);
+  EXPECT_EQ(At(150, 9), kBlack);
+  EXPECT_EQ(At(10, 150), kWhite);
+  EXPECT_EQ(At(289, 150), kWhite);
+  EXPECT_EQ(At(290, 150), kBlack);
+  EXPECT_EQ(At(150, 289), kWhite);
+  EXPECT_EQ(At(150, 145), kWhite);
+  EXPECT_EQ(At(150, 150), kBlack);
+  // Axis dots, 11 apart on the screen's axes.
+  for (int k = 1; k <= 5; ++k) {
+    EXPECT_EQ(At(150, 150 - 11 * k), kWhite) << k;
+    EXPECT_EQ(At(150 + 11 * k, 150), kWhite) << k;
+    EXPECT_EQ(At(150, 150 + 11 * k), kWhite) << k;
+    EXPECT_EQ(At(150 - 11 * k, 150), kWhite) << k;
+  }
+  EXPECT_EQ(At(150, 150 - 11 * 6), kBlack);
+  // Long ticks reach from 94 to 106 pixels out, short ones to 100.
+  EXPECT_EQ(At(243, 150), kBlack);
+  EXPECT_EQ(CountIn(244, 150, 255, 150, kWhite), 12);
+  EXPECT_EQ(At(256, 150), kBlack);
+  EXPECT_EQ(CountIn(150, 244, 150, 255, kWhite), 12);
+  EXPECT_EQ(CountIn(45, 150, 56, 150, kWhite), 12);
+  EXPECT_EQ(At(44, 150), kBlack);
+  EXPECT_EQ(dial.turtle->busy, 0);
+  EXPECT_EQ(dial.turtle->penDown, 0);
+}
+
+TEST_F(Face, CardinalLabelsAtTheirReferencePoints) {
+  Draw(360, 360, 0);
+  const int n = HalfWidth("N", 20), e = HalfWidth("E", 20);
+  const int s = HalfWidth("S", 20), w = HalfWidth("W", 20);
+  ExpectText("N", 20, 3600, 150 - n, 21);
+  ExpectText("E", 20, 2700, 278, 150 - e);
+  ExpectText("S", 20, 1800, 150 + s - 1, 278);
+  ExpectText("W", 20, 900, 21, 150 + w - 1);
+}
+
+TEST_F(Face, ReadoutIsZeroPaddedBelowTheCentre) {
+  Draw(360, 360, 0);
+  ExpectText("360  00", 20, 0, 124, 214);
+  Draw(360, 10, 5);
+  ExpectText("010  05", 20, 0, 124, 214);
+}
+
+TEST_F(Face, CardTurnsWithTheCourse) {
+  Draw(90, 360, 0);
+  const int e = HalfWidth("E", 20), n = HalfWidth("N", 20);
+  ExpectText("E", 20, 3600, 150 - e, 21);
+  ExpectText("N", 20, 900, 21, 150 + n - 1);
+  // The bar lies on the left, its outer end 90 pixels out.
+  EXPECT_EQ(CountIn(60, 145, 65, 155, kWhite), 6 * 11);
+  EXPECT_EQ(At(59, 150), kBlack);
+  EXPECT_EQ(At(66, 150), kBlack);
+  EXPECT_EQ(CountIn(145, 60, 155, 65, kWhite), 0);
+}
+
+TEST_F(Face, LongestBarMeetsTheCentreRing) {
+  Draw(360, 360, 40);
+  EXPECT_EQ(CountIn(145, 60, 155, 145, kWhite), 11 * 86);
+  EXPECT_EQ(At(150, 146), kBlack);
+  EXPECT_EQ(At(144, 100), kBlack);
+  EXPECT_EQ(At(156, 100), kBlack);
+}
+
+TEST_F(Face, SlantedBarIsFilledInsideOnly) {
+  Draw(360, 360, 0);
+  int before = CountIn(0, 0, 299, 299, kWhite);
+  Draw(360, 30, 20);
+  const int after = CountIn(0, 0, 299, 299, kWhite);
+  // A leaking fill would whiten most of the face; a 10 x 45 bar adds about 450 pixels.
+  EXPECT_GT(after - before, 350);
+  EXPECT_LT(after - before, 600);
+  // Middle of the bar, 67 pixels out at 30 degrees, is filled; beside it the face is black.
+  EXPECT_EQ(At(150 + 34, 150 - 58), kWhite);
+  EXPECT_EQ(At(150 + 34 + 9, 150 - 58 + 5), kBlack);
+}
+
+TEST_F(Face, ButtonsAreDrawnOverTheFace) {
+  Draw(360, 360, 0);
+  for (auto [x, y] : {std::pair{255, 10}, {10, 270}, {255, 270}}) {
+    EXPECT_EQ(CountIn(x, y, x + 14, y, kGrey), 15) << x;
+    EXPECT_EQ(CountIn(x, y + 14, x + 14, y + 14, kGrey), 15) << x;
+    EXPECT_EQ(At(x + 15, y + 7), kBlack) << x;
+    EXPECT_GT(CountIn(x + 1, y + 1, x + 13, y + 13, kBlack), 60) << "mostly empty inside";
+    EXPECT_NE(CountIn(x + 1, y + 1, x + 13, y + 13, kBlack), 13 * 13) << "carries a letter";
+  }
+  for (auto [x, y] : {std::pair{275, 10}, {30, 270}, {275, 270}}) {
+    EXPECT_EQ(CountIn(x, y, x + 14, y + 14, kGrey), 15 * 15) << x;
+    EXPECT_EQ(At(x + 15, y), kBlack) << x;
+  }
+}
+
+TEST_F(Face, BusyDialDrawsNothingAndAFailedDrawingDoesNotFreezeIt) {
+  Draw(360, 360, 0);
+  dial.turtle->busy = 1;
+  dial.windSpeed = 40;
+  dial.DrawDial();
+  EXPECT_EQ(At(150, 100), kBlack);
+  EXPECT_EQ(dial.turtle->busy, 1);
+
+  struct FailingDial : WindDial {
+    mutable bool fail = true;
+    int ClientWidth() const override {
+      if (fail) {
+        fail = false;
+        throw std::runtime_error("no size");
+      }
+      return kSize;
+    }
+  } failing;
+  EXPECT_THROW(failing.DrawDial(), std::runtime_error);
+  EXPECT_EQ(failing.turtle->busy, 0);
+  failing.DrawDial();
+  EXPECT_EQ(failing.turtle->bitmap->GetPixel(150, 50), kWhite);
+}
+
+TEST_F(Face, PaintCopiesTheWholePicture) {
+  std::vector<std::uint32_t> out(300 * 300, 0x12345678);
+  dial.Paint({out.data(), 300, 300, 300, PixelOrder::Bgr0});
+  EXPECT_EQ(out[50 * 300 + 150], kWhite);
+  EXPECT_EQ(out[0], kBlack);
+  EXPECT_EQ(out[10 * 300 + 255], kGrey);
+}
