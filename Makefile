@@ -1,7 +1,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all setup build test run clean
+.PHONY: all setup build test run package bench startup check fuzz leakcheck clean
 
 all: build
 
@@ -20,5 +20,42 @@ run: build
 	  echo "quorel: no display to open a window on; try: xvfb-run make run"; exit 1; fi
 	@./$(BUILD)/quorel
 
+# The Debian package, $(BUILD)/quorel_<version>_<arch>.deb.
+package: build
+	@cd $(BUILD) && cpack -G DEB
+
+# Release build of its own; flags for Google Benchmark go in BENCH_ARGS.
+bench: setup
+	@cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DQUOREL_BENCH=ON >/dev/null
+	@cmake --build build-bench -j $(JOBS) --target quorel_bench
+	@QT_QPA_PLATFORM=offscreen ./build-bench/bench/quorel_bench $(BENCH_ARGS)
+
+startup: setup
+	@cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DQUOREL_BENCH=ON >/dev/null
+	@cmake --build build-bench -j $(JOBS) --target quorel baseline quorel_startup
+	@./bench/startup.sh build-bench/bench
+
+# Every test again, built with AddressSanitizer and UndefinedBehaviorSanitizer. What Qt and
+# fontconfig keep for the whole process on purpose is listed in tests/lsan.supp.
+CHECK_BUILD ?= build-check
+SANITIZER_ENV = ASAN_OPTIONS=fast_unwind_on_malloc=0 UBSAN_OPTIONS=print_stacktrace=1 \
+  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0
+
+check: setup
+	@cmake -S . -B $(CHECK_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUOREL_SANITIZE=ON >/dev/null
+	@$(SANITIZER_ENV) cmake --build $(CHECK_BUILD) -j $(JOBS)
+	@cd $(CHECK_BUILD) && $(SANITIZER_ENV) QT_QPA_PLATFORM=offscreen \
+	  ctest --output-on-failure -j $(JOBS)
+
+# libFuzzer on the turtle for FUZZ_SECONDS, from a scratch copy of the seeds in fuzz/corpus.
+FUZZ_SECONDS ?= 60
+
+fuzz: setup
+	@./fuzz/run.sh build-fuzz $(FUZZ_SECONDS)
+
+# A whole window session under valgrind memcheck; any definite or indirect leak fails it.
+leakcheck: build
+	@./scripts/leakcheck.sh $(BUILD)
+
 clean:
-	@rm -rf $(BUILD)
+	@rm -rf $(BUILD) build-bench $(CHECK_BUILD) build-fuzz

@@ -35,15 +35,12 @@ struct BusyScope {
 }  // namespace
 
 const std::array<std::string, 36>& compassLabels() {
-  static const std::array<std::string, 36> labels = [] {
-    std::array<std::string, 36> l;
-    l[0] = "N";
-    l[9] = "E";
-    l[18] = "S";
-    l[27] = "W";
-    for (int k : {3, 6, 12, 15, 21, 24, 30, 33}) l[k] = std::to_string(k);
-    return l;
-  }();
+  // One entry per 10 degrees; a label every 30.
+  // clang-format off
+  static const std::array<std::string, 36> labels = {
+      "N", "", "", "3",  "", "", "6",  "", "", "E", "", "", "12", "", "", "15", "", "",
+      "S", "", "", "21", "", "", "24", "", "", "W", "", "", "30", "", "", "33", "", ""};
+  // clang-format on
   return labels;
 }
 

@@ -1,8 +1,12 @@
 #include "dial/Kwind.h"
 
+#include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <cmath>
+
+#include "dial/KwindAccessible.h"
 
 TKWind::TKWind(QWidget* owner) : QWidget(owner) {
   resize(kSize, kSize);
@@ -28,17 +32,35 @@ int TKWind::VirtualKey(int qtKey) {
   }
 }
 
+namespace {
+
+// Shows the turtle's finished bitmap through a painter, straight from the turtle's own pixels.
+class PainterTarget : public CopyTarget {
+ public:
+  explicit PainterTarget(QPainter& painter) : painter_(painter) {}
+  void CopyPixels(const std::uint32_t* pixels, int width, int height) override {
+    const QImage view(reinterpret_cast<const uchar*>(pixels), width, height,
+                      static_cast<qsizetype>(width) * 4, QImage::Format_RGB32);
+    painter_.drawImage(0, 0, view);
+  }
+
+ private:
+  QPainter& painter_;
+};
+
+}  // namespace
+
 void TKWind::paintEvent(QPaintEvent*) {
-  if (frame_.size() != size()) frame_ = QImage(size(), QImage::Format_RGB32);
-  PixelTarget target;
-  target.pixels = reinterpret_cast<std::uint32_t*>(frame_.bits());
-  target.width = frame_.width();
-  target.height = frame_.height();
-  target.stride = static_cast<int>(frame_.bytesPerLine() / 4);
-  target.order = PixelOrder::Xrgb;
-  Paint(target);
   QPainter painter(this);
-  painter.drawImage(0, 0, frame_);
+  // Whole ratios scale by whole pixels and stay crisp; only in-between ratios need smoothing.
+  const qreal ratio = devicePixelRatioF();
+  if (ratio != std::floor(ratio)) painter.setRenderHint(QPainter::SmoothPixmapTransform);
+  PainterTarget target(painter);
+  Paint(target);
+}
+
+void TKWind::ValueChanged(DialValue which) {
+  NotifyDialValueChanged(this, which);
 }
 
 // Auto-repeats act like presses; modifiers are ignored.

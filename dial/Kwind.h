@@ -2,7 +2,6 @@
 // hands keys and presses to the toolkit-free dial.
 #pragma once
 
-#include <QImage>
 #include <QWidget>
 
 #include "dial/WindDial.h"
@@ -20,11 +19,9 @@ class TKWind : public QWidget, public WindDial {
   void Invalidate() override { update(); }
   int ClientWidth() const override { return width(); }
   int ClientHeight() const override { return height(); }
+  void ValueChanged(DialValue which) override;
 
   void paintEvent(QPaintEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
-
- private:
-  QImage frame_;
 };

@@ -1,6 +1,4 @@
 // The six step buttons: squares drawn over the face and found again by coordinates on a press.
-#include <algorithm>
-
 #include "dial/WindDial.h"
 
 namespace {
@@ -75,10 +73,10 @@ void WindDial::PressStepButtons(int x, int y) {
         StepWind(windDirection + 10);
         break;
       case Step::SpeedDown:
-        windSpeed = std::max(windSpeed - 1, 0);
+        StepSpeed(windSpeed - 1);
         break;
       case Step::SpeedUp:
-        windSpeed = std::min(windSpeed + 1, kMaxWindSpeed);
+        StepSpeed(windSpeed + 1);
         break;
     }
   }

@@ -1,5 +1,7 @@
 #include "dial/WindDial.h"
 
+#include <algorithm>
+
 // The remainder takes the dividend's sign, so negative inputs are brought back up; a negative
 // multiple of 360 leaves 0 there, which is north too.
 int WrapDegrees(int v) {
@@ -13,13 +15,24 @@ WindDial::WindDial() : turtle(std::make_unique<TKG>()) {}
 WindDial::~WindDial() = default;
 
 void WindDial::StepCourse(int value) {
+  const int before = course;
   course = WrapDegrees(value);
   Invalidate();
+  if (course != before) ValueChanged(DialValue::Course);
 }
 
 void WindDial::StepWind(int value) {
+  const int before = windDirection;
   windDirection = WrapDegrees(value);
   Invalidate();
+  if (windDirection != before) ValueChanged(DialValue::WindDirection);
+}
+
+void WindDial::StepSpeed(int value) {
+  const int before = windSpeed;
+  windSpeed = std::clamp(value, 0, kMaxWindSpeed);
+  Invalidate();
+  if (windSpeed != before) ValueChanged(DialValue::WindSpeed);
 }
 
 // Each key is tested on its own, not as an else-chain.
@@ -36,7 +49,7 @@ void WindDial::MouseDown(int x, int y) {
   Invalidate();
 }
 
-void WindDial::Paint(const PixelTarget& target) {
+void WindDial::Paint(CopyTarget& target) {
   DrawDial();
   DrawButtons();
   turtle->DrawTo(target);

@@ -20,6 +20,9 @@ inline constexpr int kKeyHome = 0x24;
 
 inline constexpr int kMaxWindSpeed = 40;
 
+// The three values a user sets, in the order screen readers list them.
+enum class DialValue { Course, WindDirection, WindSpeed };
+
 // The face's labels, one per 10 degrees; empty where no label is drawn.
 const std::array<std::string, 36>& compassLabels();
 
@@ -39,12 +42,14 @@ class WindDial {
 
   void StepCourse(int value);
   void StepWind(int value);
+  // Clamps into 0..kMaxWindSpeed.
+  void StepSpeed(int value);
 
   void KeyDown(int key);
   // A press at client pixel (x, y), any button: applies the step button there, if any.
   void MouseDown(int x, int y);
   // Draws face and buttons into the turtle's bitmap and copies it to target.
-  void Paint(const PixelTarget& target);
+  void Paint(CopyTarget& target);
 
   void DrawDial();
   void DrawButtons();
@@ -53,6 +58,9 @@ class WindDial {
  protected:
   // Asks for a repaint of the whole dial.
   virtual void Invalidate() {}
+  // After a value has changed, whether by key, button or a direct step; not when a step left the
+  // value as it was.
+  virtual void ValueChanged(DialValue) {}
   virtual int ClientWidth() const { return kSize; }
   virtual int ClientHeight() const { return kSize; }
 

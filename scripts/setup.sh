@@ -3,7 +3,9 @@
 set -eu
 
 packages="g++ cmake make pkg-config libfreetype-dev libfontconfig-dev fonts-liberation2 \
-libgtest-dev qt6-base-dev fonts-ipafont-gothic"
+libgtest-dev libbenchmark-dev qt6-base-dev fonts-ipafont-gothic \
+clang libclang-rt-14-dev valgrind xvfb xauth \
+desktop-file-utils appstream dpkg-dev file qt6-base-private-dev"
 
 missing=""
 for p in $packages; do

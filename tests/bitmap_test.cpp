@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -19,6 +20,17 @@ Bitmap Blank(int w, int h) {
   b.FillRect(0, 0, w, h);
   return b;
 }
+
+struct Capture : CopyTarget {
+  void CopyPixels(const std::uint32_t* p, int w, int h) override {
+    pixels.assign(p, p + static_cast<std::size_t>(w) * h);
+    width = w;
+    height = h;
+  }
+  std::vector<std::uint32_t> pixels;
+  int width = -1;
+  int height = -1;
+};
 
 int Count(const Bitmap& b, std::uint32_t colour) {
   int n = 0;
@@ -56,9 +68,26 @@ TEST(Bitmap, EmptyBitmapTakesEveryOperationWithoutDrawing) {
   b.FrameRect(0, 0, 10, 10);
   b.FloodFill(0, 0);
   b.TextOut(0, 0, "N");
-  std::uint32_t out = 7;
-  b.CopyTo({&out, 1, 1, 1, PixelOrder::Bgr0});
-  EXPECT_EQ(out, 7u);
+  Capture out;
+  b.CopyTo(out);
+  EXPECT_EQ(out.width, -1);
+}
+
+// One side 0 and the other not leaves rows (or columns) without a single pixel behind them.
+TEST(Bitmap, BitmapWithOneEmptySideTakesEveryOperation) {
+  for (auto [w, h] : {std::pair{0, 7}, std::pair{7, 0}}) {
+    Bitmap b;
+    b.SetWidth(w);
+    b.SetHeight(h);
+    b.MoveTo(-3, -3);
+    b.LineTo(9, 9);
+    b.Ellipse(-10, -10, 10, 10);
+    b.FillRect(-1, -1, 9, 9);
+    b.FrameRect(-1, -1, 9, 9);
+    b.FloodFill(0, 0);
+    b.TextOut(0, 0, "N");
+    EXPECT_EQ(b.GetPixel(0, 0), kInvalidColour);
+  }
 }
 
 TEST(Bitmap, FillStyleRules) {
@@ -232,16 +261,15 @@ TEST(Bitmap, FloodFillSpreadsToEdgeNeighboursOnly) {
   EXPECT_EQ(Count(b, kRed), 45);
 }
 
-TEST(Bitmap, CopyConvertsToTheTargetsOrderAndClips) {
+TEST(Bitmap, CopyHandsOverTheWholeBitmapInWindowOrder) {
   Bitmap b = Blank(3, 2);
   b.SetFillColour(0x00332211);
-  b.FillRect(0, 0, 3, 2);
-  std::vector<std::uint32_t> rgb(2 * 4, 0);
-  b.CopyTo({rgb.data(), 2, 2, 4, PixelOrder::Xrgb});
-  EXPECT_EQ(rgb[0], 0xFF112233u);
-  EXPECT_EQ(rgb[5], 0xFF112233u);
-  EXPECT_EQ(rgb[2], 0u);  // beyond the target's width
-  std::vector<std::uint32_t> same(6, 0);
-  b.CopyTo({same.data(), 3, 2, 3, PixelOrder::Bgr0});
-  EXPECT_EQ(same[5], 0x00332211u);
+  b.FillRect(1, 1, 3, 2);
+  Capture out;
+  b.CopyTo(out);
+  EXPECT_EQ(out.width, 3);
+  EXPECT_EQ(out.height, 2);
+  EXPECT_EQ(out.pixels[0], 0xFF000000u);
+  EXPECT_EQ(out.pixels[5], 0xFF112233u);
+  EXPECT_EQ(b.GetPixel(2, 1), 0x00332211u);
 }

@@ -282,9 +282,17 @@ TEST_F(Face, BusyDialDrawsNothingAndAFailedDrawingDoesNotFreezeIt) {
 }
 
 TEST_F(Face, PaintCopiesTheWholePicture) {
-  std::vector<std::uint32_t> out(300 * 300, 0x12345678);
-  dial.Paint({out.data(), 300, 300, 300, PixelOrder::Bgr0});
-  EXPECT_EQ(out[50 * 300 + 150], kWhite);
-  EXPECT_EQ(out[0], kBlack);
-  EXPECT_EQ(out[10 * 300 + 255], kGrey);
+  struct Capture : CopyTarget {
+    void CopyPixels(const std::uint32_t* p, int w, int h) override {
+      ASSERT_EQ(w, 300);
+      ASSERT_EQ(h, 300);
+      out.assign(p, p + w * h);
+    }
+    std::vector<std::uint32_t> out;
+  } target;
+  dial.Paint(target);
+  ASSERT_EQ(target.out.size(), 300u * 300u);
+  EXPECT_EQ(target.out[50 * 300 + 150], 0xFFFFFFFFu);
+  EXPECT_EQ(target.out[0], 0xFF000000u);
+  EXPECT_EQ(target.out[10 * 300 + 255], 0xFFAAAAAAu);
 }

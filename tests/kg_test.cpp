@@ -95,6 +95,47 @@ TEST_F(Turtle, UnreducedHeadingMovesLikeItsRemainder) {
   EXPECT_NEAR(t.y, y, 1e-9);
 }
 
+// Once a coordinate or the heading was NaN or infinite, no later move could bring the turtle back.
+TEST_F(Turtle, NonFiniteResultsLeaveTheTurtleWhereItWas) {
+  constexpr double kInf = std::numeric_limits<double>::infinity();
+  constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+  constexpr double kMax = std::numeric_limits<double>::max();
+  t.SetPos(100, 120);
+  t.PenDown();
+  t.SetHeading(30);
+  for (double d : {kInf, -kInf, kNaN}) {
+    t.Forward(d);
+    EXPECT_EQ(t.x, 100) << d;
+    EXPECT_EQ(t.y, 120) << d;
+  }
+  for (double a : {kInf, -kInf, kNaN}) {
+    t.Turn(a);
+    t.SetHeading(a);
+    EXPECT_EQ(t.heading, 30) << a;
+  }
+  t.SetHeading(kMax);
+  t.Turn(kMax);  // the sum overflows
+  EXPECT_EQ(t.heading, kMax);
+  EXPECT_EQ(Count(kWhite), 0);
+  EXPECT_EQ(t.bitmap->CurrentX(), 100);
+  EXPECT_EQ(t.bitmap->CurrentY(), 120);
+
+  t.PenUp();
+  t.SetHeading(90);
+  t.Forward(kMax);
+  EXPECT_EQ(t.x, kMax);
+  t.Forward(kMax);  // the sum overflows
+  EXPECT_EQ(t.x, kMax);
+  EXPECT_EQ(t.bitmap->CurrentX(), INT_MAX);
+
+  t.SetPos(100, 120);
+  t.PenDown();
+  t.Forward(10);  // still steers and draws normally afterwards
+  EXPECT_EQ(At(100, 120), kWhite);
+  EXPECT_EQ(At(109, 120), kWhite);
+  EXPECT_EQ(t.bitmap->CurrentX(), 110);
+}
+
 TEST_F(Turtle, PenUpMovesTheCurrentPointForTheNextLine) {
   t.PenUp();
   t.SetPos(10, 10);

@@ -19,9 +19,16 @@ int main(int argc, char** argv) {
                      : std::atoi(argv[4]) > kMaxWindSpeed ? kMaxWindSpeed
                                                           : std::atoi(argv[4]);
   }
-  QImage image(WindDial::kSize, WindDial::kSize, QImage::Format_RGB32);
-  dial.Paint({reinterpret_cast<std::uint32_t*>(image.bits()), image.width(), image.height(),
-              static_cast<int>(image.bytesPerLine() / 4), PixelOrder::Xrgb});
+  struct : CopyTarget {
+    void CopyPixels(const std::uint32_t* pixels, int width, int height) override {
+      image = QImage(reinterpret_cast<const uchar*>(pixels), width, height,
+                     static_cast<qsizetype>(width) * 4, QImage::Format_RGB32)
+                  .copy();
+    }
+    QImage image;
+  } target;
+  dial.Paint(target);
+  const QImage& image = target.image;
   if (!image.save(QString::fromLocal8Bit(argv[1]))) {
     std::fprintf(stderr, "%s: cannot write %s\n", argv[0], argv[1]);
     return 1;

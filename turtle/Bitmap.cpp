@@ -16,6 +16,17 @@ int SaturateInt(long long v) {
   return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX));
 }
 
+// floor and ceil for values well inside the long long range, without a library call.
+long long FloorLL(double v) {
+  const auto t = static_cast<long long>(v);
+  return t - (v < static_cast<double>(t));
+}
+
+long long CeilLL(double v) {
+  const auto t = static_cast<long long>(v);
+  return t + (v > static_cast<double>(t));
+}
+
 struct RowSpan {
   long long first = 0;
   long long last = -1;  // empty when last < first
@@ -25,7 +36,7 @@ struct RowSpan {
 
 std::uint32_t Bitmap::GetPixel(int x, int y) const {
   if (x < 0 || y < 0 || x >= width_ || y >= height_) return kInvalidColour;
-  return pixels_[static_cast<std::size_t>(y) * width_ + x];
+  return ColourOf(pixels_[static_cast<std::size_t>(y) * width_ + x]);
 }
 
 void Bitmap::SetWidth(int width) {
@@ -40,7 +51,7 @@ void Bitmap::Resize(int width, int height) {
   height = std::clamp(height, 0, kMaxSide);
   if (width == width_ && height == height_) return;
   try {
-    pixels_.resize(static_cast<std::size_t>(width) * height);
+    pixels_.resize(static_cast<std::size_t>(width) * height, PixelOf(0));
     width_ = width;
     height_ = height;
   } catch (const std::bad_alloc&) {
@@ -58,7 +69,7 @@ void Bitmap::SetFillColour(int colour) {
 
 void Bitmap::SetFillClear() {
   fillClear_ = true;
-  fill_ = 0xFFFFFF;
+  fill_ = PixelOf(0xFFFFFF);
 }
 
 void Bitmap::MoveTo(int x, int y) {
@@ -77,7 +88,13 @@ void Bitmap::Span(int y, long long x0, long long x1, std::uint32_t colour) {
   x1 = std::min<long long>(x1, width_ - 1LL);
   if (x0 > x1) return;
   std::uint32_t* row = &pixels_[static_cast<std::size_t>(y) * width_];
-  std::fill(row + x0, row + x1 + 1, colour);
+  // Outlines are mostly runs of a pixel or two, where a vector fill's set-up costs more than it
+  // saves.
+  if (x1 - x0 < 8) {
+    for (long long x = x0; x <= x1; ++x) row[x] = colour;
+  } else {
+    std::fill(row + x0, row + x1 + 1, colour);
+  }
 }
 
 // Bresenham along the major axis; the end pixel is not drawn. Only the steps whose major
@@ -107,9 +124,13 @@ void Bitmap::LineTo(int x, int y) {
   if (lo > hi) return;
 
   // Minor offset at step i is floor((2iB + A) / 2A): i * B / A rounded, halves away from the start.
-  const Wide num = Wide{2} * lo * b + a;
-  long long q = static_cast<long long>(num / (2 * a));
-  long long e = static_cast<long long>(num % (2 * a));
+  // Lines that start on the bitmap begin at step 0 and need no division.
+  long long q = 0, e = a;
+  if (lo > 0) {
+    const Wide num = Wide{2} * lo * b + a;
+    q = static_cast<long long>(num / (2 * a));
+    e = static_cast<long long>(num % (2 * a));
+  }
   for (long long i = lo; i <= hi; ++i) {
     const long long n = n0 + stepN * q;
     if (n >= 0 && n < limitN) {
@@ -141,33 +162,41 @@ void Bitmap::Ellipse(int left, int top, int right, int bottom) {
                cy = (static_cast<double>(top) + bottom) / 2;
   const double ra = w / 2, rb = h / 2;
 
+  const double rb2 = rb * rb, widthPerHeight = ra / rb;
   auto span = [&](long long row) {
     RowSpan s;
     if (row < top || row >= bottom) return s;
-    const double d = (row + 0.5 - cy) / rb;
-    if (d * d > 1) return s;
-    const double half = ra * std::sqrt(1 - d * d);
-    s.first = static_cast<long long>(std::ceil(cx - half - 0.5));
-    s.last = static_cast<long long>(std::floor(cx + half - 0.5));
+    const double dy = row + 0.5 - cy;
+    if (dy * dy > rb2) return s;
+    const double half = widthPerHeight * std::sqrt(rb2 - dy * dy);
+    s.first = CeilLL(cx - half - 0.5);
+    s.last = FloorLL(cx + half - 0.5);
     return s;
   };
 
   const long long rowFirst = std::max<long long>(top, 0);
   const long long rowLast = std::min<long long>(bottom - 1LL, height_ - 1LL);
-  if (rowFirst > rowLast) return;
+  // A bitmap can be 0 wide yet have rows, and then has no row to point into.
+  if (rowFirst > rowLast || width_ == 0) return;
+  const long long lastX = width_ - 1LL;
   RowSpan above = span(rowFirst - 1), here = span(rowFirst);
   for (long long row = rowFirst; row <= rowLast; ++row) {
     const RowSpan below = span(row + 1);
     if (here.first <= here.last) {
+      std::uint32_t* line = &pixels_[static_cast<std::size_t>(row) * width_];
+      auto run = [&](long long x0, long long x1, std::uint32_t colour) {
+        for (long long x = std::max(x0, 0LL), end = std::min(x1, lastX); x <= end; ++x) {
+          line[x] = colour;
+        }
+      };
       const long long inFirst = std::max({here.first + 1, above.first, below.first});
       const long long inLast = std::min({here.last - 1, above.last, below.last});
-      const int y = static_cast<int>(row);
       if (inFirst > inLast) {
-        Span(y, here.first, here.last, pen_);
+        run(here.first, here.last, pen_);
       } else {
-        Span(y, here.first, inFirst - 1, pen_);
-        if (!fillClear_) Span(y, inFirst, inLast, fill_);
-        Span(y, inLast + 1, here.last, pen_);
+        run(here.first, inFirst - 1, pen_);
+        if (!fillClear_) run(inFirst, inLast, fill_);
+        run(inLast + 1, here.last, pen_);
       }
     }
     above = here;
@@ -196,8 +225,9 @@ void Bitmap::FrameRect(int left, int top, int right, int bottom) {
 // Scanline fill of the 4-connected region of the start pixel's colour.
 void Bitmap::FloodFill(int x, int y) {
   if (fillClear_) return;
-  const std::uint32_t target = GetPixel(x, y);
-  if (target == kInvalidColour || target == fill_) return;
+  if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
+  const std::uint32_t target = pixels_[static_cast<std::size_t>(y) * width_ + x];
+  if (target == fill_) return;
   fillStack_.clear();
   fillStack_.emplace_back(x, y);
   while (!fillStack_.empty()) {
@@ -230,19 +260,6 @@ void Bitmap::TextOut(int x, int y, std::string_view utf8) {
   MoveTo(SaturateInt(static_cast<long long>(x) + MeasureText(utf8).width), y);
 }
 
-void Bitmap::CopyTo(const PixelTarget& target) const {
-  if (target.pixels == nullptr) return;
-  const int w = std::min(width_, target.width), h = std::min(height_, target.height);
-  for (int y = 0; y < h; ++y) {
-    const std::uint32_t* src = &pixels_[static_cast<std::size_t>(y) * width_];
-    std::uint32_t* dst = target.pixels + static_cast<std::size_t>(y) * target.stride;
-    if (target.order == PixelOrder::Bgr0) {
-      std::copy(src, src + w, dst);
-    } else {
-      for (int x = 0; x < w; ++x) {
-        const std::uint32_t c = src[x];
-        dst[x] = 0xFF000000u | (c & 0xFF00u) | ((c & 0xFFu) << 16) | ((c >> 16) & 0xFFu);
-      }
-    }
-  }
+void Bitmap::CopyTo(CopyTarget& target) const {
+  if (!pixels_.empty()) target.CopyPixels(pixels_.data(), width_, height_);
 }

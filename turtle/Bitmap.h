@@ -1,6 +1,9 @@
-// The off-screen bitmap canvas the turtle draws on: 0x00BBGGRR pixels, a one-pixel pen, a fill
-// colour with a solid or clear style, a current point and a font. Every primitive clips to the
-// bitmap; no primitive anti-aliases, so a flood fill can rely on exact colours.
+// The off-screen bitmap canvas the turtle draws on: a one-pixel pen, a fill colour with a solid
+// or clear style, a current point and a font. Every primitive clips to the bitmap; no primitive
+// but text anti-aliases, so a flood fill can rely on exact colours.
+//
+// Colours come and go as 0x00BBGGRR. Pixels are kept as 0xFFRRGGBB, the layout of 32-bit RGB
+// window images on little-endian machines, so a finished frame reaches the screen unconverted.
 #pragma once
 
 #include <cstdint>
@@ -11,19 +14,22 @@
 
 inline constexpr std::uint32_t kInvalidColour = 0xFFFFFFFF;
 
-// Where DrawTo copies the bitmap: a caller-owned pixel buffer and the pixel layout it wants.
-enum class PixelOrder {
-  Bgr0,  // 0x00BBGGRR, the bitmap's own layout
-  Xrgb,  // 0xFFRRGGBB, as 32-bit RGB images on little-endian window systems
+// Receives the finished bitmap: height rows of width 0xFFRRGGBB pixels, one after another.
+class CopyTarget {
+ public:
+  virtual void CopyPixels(const std::uint32_t* pixels, int width, int height) = 0;
+
+ protected:
+  ~CopyTarget() = default;
 };
 
-struct PixelTarget {
-  std::uint32_t* pixels = nullptr;
-  int width = 0;
-  int height = 0;
-  int stride = 0;  // in pixels
-  PixelOrder order = PixelOrder::Bgr0;
-};
+constexpr std::uint32_t PixelOf(std::uint32_t colour) {
+  return 0xFF000000u | ((colour & 0xFFu) << 16) | (colour & 0xFF00u) | ((colour >> 16) & 0xFFu);
+}
+
+constexpr std::uint32_t ColourOf(std::uint32_t pixel) {
+  return PixelOf(pixel) & 0xFFFFFFu;
+}
 
 class Bitmap {
  public:
@@ -33,7 +39,7 @@ class Bitmap {
   int Width() const { return width_; }
   int Height() const { return height_; }
   std::uint32_t GetPixel(int x, int y) const;
-  const std::uint32_t* Pixels() const { return pixels_.data(); }
+  const std::uint32_t* Pixels() const { return pixels_.data(); }  // 0xFFRRGGBB rows
 
   void SetWidth(int width);
   void SetHeight(int height);
@@ -42,7 +48,7 @@ class Bitmap {
   void SetFillColour(int colour);
   void SetFillClear();
   void SetFillSolid() { fillClear_ = false; }
-  std::uint32_t FillColour() const { return fill_; }
+  std::uint32_t FillColour() const { return ColourOf(fill_); }
   bool FillIsClear() const { return fillClear_; }
 
   void MoveTo(int x, int y);
@@ -61,10 +67,10 @@ class Bitmap {
   TextExtent MeasureText(std::string_view utf8) const;
   void TextOut(int x, int y, std::string_view utf8);
 
-  void CopyTo(const PixelTarget& target) const;
+  void CopyTo(CopyTarget& target) const;
 
  private:
-  static std::uint32_t Colour(int colour) { return static_cast<std::uint32_t>(colour) & 0xFFFFFF; }
+  static std::uint32_t Colour(int colour) { return PixelOf(static_cast<std::uint32_t>(colour)); }
   void Resize(int width, int height);
   void Span(int y, long long x0, long long x1, std::uint32_t colour);
   void Plot(long long x, long long y, std::uint32_t colour);
@@ -72,12 +78,12 @@ class Bitmap {
   int width_ = 0;
   int height_ = 0;
   std::vector<std::uint32_t> pixels_;
-  std::uint32_t pen_ = 0;
-  std::uint32_t fill_ = 0xFFFFFF;
+  std::uint32_t pen_ = PixelOf(0);
+  std::uint32_t fill_ = PixelOf(0xFFFFFF);
   bool fillClear_ = false;
   int curX_ = 0;
   int curY_ = 0;
   FontSpec font_;
-  std::uint32_t fontColour_ = 0;
+  std::uint32_t fontColour_ = PixelOf(0);
   std::vector<std::pair<int, int>> fillStack_;  // kept to spare the flood fill an allocation
 };

@@ -5,7 +5,14 @@
 
 namespace {
 
-int PixelOf(double v) {
+// trunc(RoundHalfAway(v)); on the bitmap's scale the sum's truncation is the floor, with no
+// library call.
+int PixelCoord(double v) {
+  const double magnitude = std::fabs(v);
+  if (magnitude < 2147483647.0) {
+    const int whole = static_cast<int>(magnitude + 0.5);
+    return v > 0 ? whole : -whole;
+  }
   return TruncInt(RoundHalfAway(v));
 }
 
@@ -29,7 +36,7 @@ int TruncInt(long double v) {
 
 TKG::TKG() : bitmap(std::make_unique<Bitmap>()), font(std::make_unique<FontTemplate>()) {}
 
-void TKG::DrawTo(const PixelTarget& target) const {
+void TKG::DrawTo(CopyTarget& target) const {
   bitmap->CopyTo(target);
 }
 
@@ -57,18 +64,34 @@ void TKG::SetFont(const std::string& face, int height) {
   font->height = height;
 }
 
+// A heading that is not finite would poison every later move, so such a turn is ignored.
 void TKG::Turn(double a) {
-  heading = std::fmod(heading + a, 360.0);
-  if (!(heading >= 0)) heading += 360.0;
+  const double sum = heading + a;
+  double h;
+  // The remainders fmod would give near the range, exactly, without its cost.
+  if (sum >= 0 && sum < 360.0) {
+    h = sum;
+  } else if (sum >= 360.0 && sum < 720.0) {
+    h = sum - 360.0;
+  } else {
+    h = std::fmod(sum, 360.0);
+  }
+  if (!std::isfinite(h)) return;
+  if (h < 0) h += 360.0;
+  heading = h;
 }
 
 // The step is formed in extended precision and only rounded to double when stored, which
-// decides the pixel a half-way position lands on.
+// decides the pixel a half-way position lands on. A step that would leave the finite plane is
+// not taken at all, so the turtle keeps a position it can come back from.
 void TKG::Forward(double d) {
-  const double r = heading * kRadiansPerDegree;
-  x = static_cast<double>(x + static_cast<long double>(std::sin(r)) * d);
-  y = static_cast<double>(y - static_cast<long double>(std::cos(r)) * d);
-  MovePen(PixelOf(x), PixelOf(y));
+  const SinCos r = trig_.Of(heading * kRadiansPerDegree);
+  const double nx = static_cast<double>(x + static_cast<long double>(r.sin) * d);
+  const double ny = static_cast<double>(y - static_cast<long double>(r.cos) * d);
+  if (!std::isfinite(nx) || !std::isfinite(ny)) return;
+  x = nx;
+  y = ny;
+  MovePen(PixelCoord(x), PixelCoord(y));
 }
 
 void TKG::SetPos(int px, int py) {
@@ -79,7 +102,7 @@ void TKG::SetPos(int px, int py) {
 
 void TKG::SetX(int px) {
   x = px;
-  MovePen(px, PixelOf(y));
+  MovePen(px, PixelCoord(y));
 }
 
 // Any pen state other than up or down moves the turtle only, not the surface's current point.
@@ -96,7 +119,7 @@ void TKG::Circle(int r, int mode) {
 }
 
 void TKG::Box(int w, int h, int mode) {
-  const int px = PixelOf(x), py = PixelOf(y);
+  const int px = PixelCoord(x), py = PixelCoord(y);
   if (mode == 0) {
     bitmap->SetFillSolid();
     bitmap->FrameRect(px, py, Offset(px, w), Offset(py, h));
@@ -107,7 +130,7 @@ void TKG::Box(int w, int h, int mode) {
 }
 
 void TKG::Fill() {
-  const int px = PixelOf(x), py = PixelOf(y);
+  const int px = PixelCoord(x), py = PixelCoord(y);
   bitmap->SetFillSolid();
   bitmap->FloodFill(px, py);
 }
@@ -115,10 +138,11 @@ void TKG::Fill() {
 // Mode 0: upright, top-left at the turtle. Mode 1 (any other positive mode): turned to the
 // heading, tops of the letters facing it. Mode 2: turned and centred on the turtle.
 void TKG::Text(const std::string& utf8, int mode) {
-  const int x0 = PixelOf(x), y0 = PixelOf(y);
+  const int x0 = PixelCoord(x), y0 = PixelCoord(y);
   const double a = 360.0 - heading;
   const double angle = a * kRadiansPerDegree;
-  const double s = std::sin(angle), c = std::cos(angle);
+  const SinCos turn = trig_.Of(angle);
+  const double s = turn.sin, c = turn.cos;
 
   FontSpec spec;
   spec.face = font->name;

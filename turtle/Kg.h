@@ -3,10 +3,12 @@
 // primitives are drawn at the turtle, and DrawTo copies the finished bitmap out in one piece.
 #pragma once
 
+#include <cmath>
 #include <memory>
 #include <string>
 
 #include "turtle/Bitmap.h"
+#include "turtle/SinCos.h"
 
 // The face, height and colour Text draws with.
 struct FontTemplate {
@@ -36,14 +38,16 @@ class TKG {
   int busy = 0;  // owned by the dial drawing; the turtle never touches it
   std::unique_ptr<FontTemplate> font;
 
-  void DrawTo(const PixelTarget& target) const;
+  void DrawTo(CopyTarget& target) const;
   void SetSize(int width, int height);
   void Clear(int colour);
   void SetColor(int colour);
   void SetFont(const std::string& face, int height);
   void PenUp() { penDown = 0; }
   void PenDown() { penDown = 1; }
-  void SetHeading(double h) { heading = h; }
+  void SetHeading(double h) {
+    if (std::isfinite(h)) heading = h;
+  }
   double GetX() const { return x; }
   void Turn(double a);
   void Forward(double d);
@@ -56,4 +60,6 @@ class TKG {
 
  private:
   void MovePen(int px, int py);
+
+  SinCosCache trig_;
 };

@@ -8,6 +8,7 @@
 #include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cmath>
 #include <cstddef>
@@ -125,16 +126,22 @@ struct SizedFace {
   FT_Size size = nullptr;
   int ascent = 0;
   int cell = 0;
+  std::array<const CharInfo*, 128> ascii{};  // the labels' characters, without a hash lookup
   std::unordered_map<char32_t, CharInfo> chars;
 };
 
 // Coverage, 0..255, rows top to bottom; left/top place it from the glyph origin (top is upwards).
 struct Glyph {
+  struct Ink {
+    std::uint16_t x;
+    std::uint16_t y;
+    std::uint8_t coverage;  // 1..255
+  };
   int left = 0;
   int top = 0;
   int width = 0;
   int rows = 0;
-  std::vector<std::uint8_t> coverage;
+  std::vector<Ink> ink;  // only the covered pixels: about half of a glyph's box is empty
 };
 
 struct GlyphSet {
@@ -196,6 +203,7 @@ class Cache {
   ~Cache() { Reset(); }
 
   void Reset() {
+    last_ = nullptr;
     instances_.clear();
     glyphSets_.clear();
     sized_.clear();
@@ -206,7 +214,15 @@ class Cache {
     library_ = nullptr;
   }
 
+  // A text is measured and drawn with the font just selected, so the last answer is kept.
   const Instance& Get(const FontSpec& font) {
+    if (last_ && font == lastSpec_) return *last_;
+    lastSpec_ = font;
+    last_ = &Find(font);
+    return *last_;
+  }
+
+  const Instance& Find(const FontSpec& font) {
     const InstanceKeyView key{TruncatedFace(font.face), NormalHeight(font.height),
                               NormalWeight(font.weight), NormalEscapement(font.escapement)};
     if (auto it = instances_.find(key); it != instances_.end()) return it->second;
@@ -221,6 +237,7 @@ class Cache {
   }
 
   const CharInfo& Char(SizedFace& sized, char32_t cp) {
+    if (cp < sized.ascii.size() && sized.ascii[cp]) return *sized.ascii[cp];
     if (auto it = sized.chars.find(cp); it != sized.chars.end()) return it->second;
     CharInfo info;
     FT_Face ft = sized.face->ft;
@@ -230,7 +247,9 @@ class Cache {
     if (FT_Load_Glyph(ft, info.glyph, FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP) == 0) {
       info.advance = static_cast<int>((ft->glyph->advance.x + 32) >> 6);
     }
-    return sized.chars.emplace(cp, info).first->second;
+    const CharInfo& stored = sized.chars.emplace(cp, info).first->second;
+    if (cp < sized.ascii.size()) sized.ascii[cp] = &stored;
+    return stored;
   }
 
   const Glyph& GlyphFor(GlyphSet& set, FT_UInt index) {
@@ -409,16 +428,21 @@ class Cache {
     glyph.top = slot->bitmap_top;
     glyph.width = static_cast<int>(bitmap.width);
     glyph.rows = static_cast<int>(bitmap.rows);
-    glyph.coverage.resize(static_cast<std::size_t>(glyph.width) * glyph.rows);
     for (int r = 0; r < glyph.rows; ++r) {
       const unsigned char* row = bitmap.buffer + static_cast<std::size_t>(r) * bitmap.pitch;
-      std::copy(row, row + glyph.width,
-                glyph.coverage.begin() + static_cast<std::ptrdiff_t>(r) * glyph.width);
+      for (int c = 0; c < glyph.width; ++c) {
+        if (row[c] != 0) {
+          glyph.ink.push_back(
+              {static_cast<std::uint16_t>(c), static_cast<std::uint16_t>(r), row[c]});
+        }
+      }
     }
     return glyph;
   }
 
   FT_Library library_ = nullptr;
+  FontSpec lastSpec_;
+  const Instance* last_ = nullptr;
   std::unordered_map<std::pair<std::string, int>, Face*, PairHash> resolved_;
   std::unordered_map<std::pair<std::string, int>, Face, PairHash> faces_;
   std::unordered_map<std::pair<Face*, int>, SizedFace, PairHash> sized_;
@@ -433,20 +457,16 @@ Cache& TheCache() {
   return cache;
 }
 
-int BlendChannel(int dst, int src, int coverage) {
-  const int t = (src - dst) * coverage;
-  return dst + (t >= 0 ? (t + 127) / 255 : -((-t + 127) / 255));
-}
-
-// The top byte is not a colour channel; the buffer keeps whatever it had there.
+// Per channel dst + (src - dst) * coverage / 255, rounded half away from zero, without a
+// division: (v + 1 + (v >> 8)) >> 8 is v / 255 exactly for v below 65536. Red and blue share
+// each step in 16-bit lanes. The top byte is not a colour channel and is kept.
 std::uint32_t Blend(std::uint32_t dst, std::uint32_t colour, int coverage) {
-  std::uint32_t out = dst & 0xFF000000u;
-  for (int shift = 0; shift < 24; shift += 8) {
-    const int d = static_cast<int>((dst >> shift) & 0xFF);
-    const int s = static_cast<int>((colour >> shift) & 0xFF);
-    out |= static_cast<std::uint32_t>(BlendChannel(d, s, coverage)) << shift;
-  }
-  return out;
+  const std::uint32_t a = static_cast<std::uint32_t>(coverage), na = 255 - a;
+  const std::uint32_t rb = (dst & 0x00FF00FFu) * na + (colour & 0x00FF00FFu) * a + 0x007F007Fu;
+  const std::uint32_t g = ((dst >> 8) & 0xFFu) * na + ((colour >> 8) & 0xFFu) * a + 0x7Fu;
+  const std::uint32_t outRb = ((rb + 0x00010001u + ((rb >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
+  const std::uint32_t outG = (g + 1 + (g >> 8)) >> 8;
+  return (dst & 0xFF000000u) | outRb | (outG << 8);
 }
 
 // Far enough outside any buffer to be clipped, near enough to convert to int64 safely.
@@ -455,22 +475,26 @@ std::int64_t RoundToPixel(double v) {
   return static_cast<std::int64_t>(std::floor(std::clamp(v, -kFar, kFar) + 0.5));
 }
 
+void Plot(std::uint32_t& pixel, std::uint32_t colour, int coverage) {
+  pixel = coverage == 255 ? (pixel & 0xFF000000u) | (colour & 0x00FFFFFFu)
+                          : Blend(pixel, colour, coverage);
+}
+
 void Blit(std::uint32_t* pixels, int width, int height, int stride, const Glyph& glyph,
           std::int64_t gx, std::int64_t gy, std::uint32_t colour) {
-  const std::int64_t x0 = std::max<std::int64_t>(gx, 0);
-  const std::int64_t x1 = std::min<std::int64_t>(gx + glyph.width, width);
-  const std::int64_t y0 = std::max<std::int64_t>(gy, 0);
-  const std::int64_t y1 = std::min<std::int64_t>(gy + glyph.rows, height);
-  for (std::int64_t y = y0; y < y1; ++y) {
-    const std::uint8_t* src =
-        glyph.coverage.data() + static_cast<std::size_t>((y - gy) * glyph.width + (x0 - gx));
-    std::uint32_t* dst = pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(stride);
-    for (std::int64_t x = x0; x < x1; ++x, ++src) {
-      if (*src == 255) {
-        dst[x] = (dst[x] & 0xFF000000u) | (colour & 0x00FFFFFFu);
-      } else if (*src != 0) {
-        dst[x] = Blend(dst[x], colour, *src);
-      }
+  const auto rowStride = static_cast<std::size_t>(stride);
+  if (gx >= 0 && gy >= 0 && gx + glyph.width <= width && gy + glyph.rows <= height) {
+    std::uint32_t* origin = pixels + static_cast<std::size_t>(gy) * rowStride + gx;
+    for (const Glyph::Ink& ink : glyph.ink) {
+      Plot(origin[ink.y * rowStride + ink.x], colour, ink.coverage);
+    }
+    return;
+  }
+  for (const Glyph::Ink& ink : glyph.ink) {
+    const std::int64_t x = gx + ink.x, y = gy + ink.y;
+    if (x >= 0 && y >= 0 && x < width && y < height) {
+      Plot(pixels[static_cast<std::size_t>(y) * rowStride + static_cast<std::size_t>(x)], colour,
+           ink.coverage);
     }
   }
 }

@@ -1,0 +1,99 @@
+// The repaint path's cost: `make bench` (Google Benchmark flags pass through BENCH_ARGS).
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <cstring>
+#include <vector>
+
+#include "dial/Kwind.h"
+
+namespace {
+
+constexpr int kSide = WindDial::kSize;
+
+// A plain buffer standing in for the window surface.
+struct Buffer : CopyTarget {
+  void CopyPixels(const std::uint32_t* pixels, int width, int height) override {
+    std::memcpy(out.data(), pixels, static_cast<std::size_t>(width) * height * sizeof *pixels);
+  }
+  std::vector<std::uint32_t> out = std::vector<std::uint32_t>(kSide * kSide);
+};
+
+// The floor any design pays: size, clear and one plain copy of the pixels.
+void BM_ClearCopy(benchmark::State& state) {
+  TKG turtle;
+  std::vector<std::uint32_t> out(kSide * kSide);
+  for (auto _ : state) {
+    turtle.SetSize(kSide, kSide);
+    turtle.Clear(0);
+    std::memcpy(out.data(), turtle.bitmap->Pixels(), out.size() * sizeof(std::uint32_t));
+    benchmark::DoNotOptimize(out.data());
+  }
+}
+BENCHMARK(BM_ClearCopy);
+
+void SetValues(WindDial& dial) {
+  dial.course = 30;
+  dial.windDirection = 120;
+  dial.windSpeed = 25;
+}
+
+void BM_Frame(benchmark::State& state) {
+  WindDial dial;
+  SetValues(dial);
+  Buffer buffer;
+  dial.Paint(buffer);
+  for (auto _ : state) {
+    dial.DrawDial();
+    dial.DrawButtons();
+    dial.turtle->DrawTo(buffer);
+    benchmark::DoNotOptimize(buffer.out.data());
+  }
+}
+BENCHMARK(BM_Frame);
+
+// The first paint after start-up: no face loaded, no glyph rendered.
+void BM_FrameCold(benchmark::State& state) {
+  Buffer buffer;
+  for (auto _ : state) {
+    state.PauseTiming();
+    ResetTextCache();
+    state.ResumeTiming();
+    WindDial dial;
+    SetValues(dial);
+    dial.Paint(buffer);
+    benchmark::DoNotOptimize(buffer.out.data());
+  }
+}
+BENCHMARK(BM_FrameCold)->Unit(benchmark::kMicrosecond);
+
+// 36 Page Down presses, each repainted before the next, as the event loop runs them.
+void BM_KeyRepeat(benchmark::State& state) {
+  TKWind dial(nullptr);
+  dial.show();
+  QApplication::processEvents();
+  dial.repaint();
+  if (dial.turtle->bitmap->Width() != kSide) state.SkipWithError("the dial is not being painted");
+  for (auto _ : state) {
+    for (int i = 0; i < 36; ++i) {
+      QKeyEvent press(QEvent::KeyPress, Qt::Key_PageDown, Qt::NoModifier, QString(), true);
+      QApplication::sendEvent(&dial, &press);
+      dial.repaint();
+    }
+  }
+  benchmark::DoNotOptimize(dial.course);
+}
+BENCHMARK(BM_KeyRepeat)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,0 +1,15 @@
+// Quorel's own start-up, as app/main.cpp runs it, ending at the dial's first complete frame.
+#include "app/F01.h"
+#include "app/QuorelApp.h"
+#include "bench/FirstFrame.h"
+#include "dial/Kwind.h"
+
+int main(int argc, char** argv) {
+  TQuorelApplication app(argc, argv);
+  FQuorel = new TFQuorel;
+  FirstFrameProbe probe(FQuorel->dial);
+  FQuorel->show();
+  app.exec();
+  delete FQuorel;
+  return 0;
+}

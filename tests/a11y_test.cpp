@@ -1,0 +1,245 @@
+// The dial as a screen reader sees it: three named sliders that read and set the values under the
+// dial's own rules and announce every change, whatever made it.
+#include <QtGui/private/qguiapplication_p.h>
+#include <gtest/gtest.h>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
+
+#include <QAccessible>
+#include <QAccessibleValueChangeEvent>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QWindow>
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/F01.h"
+#include "dial/Kwind.h"
+
+namespace {
+
+struct Announcement {
+  std::string name;
+  int value;
+  bool operator==(const Announcement&) const = default;
+};
+
+void PrintTo(const Announcement& a, std::ostream* os) {
+  *os << a.name << "=" << a.value;
+}
+
+std::vector<Announcement>* announcements = nullptr;
+
+void RecordValueChange(QAccessibleEvent* event) {
+  if (announcements == nullptr || event->type() != QAccessible::ValueChanged) return;
+  QAccessibleInterface* source = event->accessibleInterface();
+  announcements->push_back(
+      {source != nullptr ? source->text(QAccessible::Name).toStdString() : std::string("?"),
+       static_cast<QAccessibleValueChangeEvent*>(event)->value().toInt()});
+}
+
+class PaintCounter : public QObject {
+ public:
+  explicit PaintCounter(QObject* target) { target->installEventFilter(this); }
+  int count = 0;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) ++count;
+    return false;
+  }
+};
+
+// As if a screen reader were listening: Qt offers no public switch for that, so the platform's
+// accessibility is turned on directly; the events go to RecordValueChange.
+class Listening {
+ public:
+  explicit Listening(std::vector<Announcement>* into)
+      : platform_(QGuiApplicationPrivate::platformIntegration()->accessibility()) {
+    announcements = into;
+    previous_ = QAccessible::installUpdateHandler(RecordValueChange);
+    if (platform_ != nullptr) {
+      wasActive_ = platform_->isActive();
+      platform_->setActive(true);
+    }
+  }
+  ~Listening() {
+    if (platform_ != nullptr) platform_->setActive(wasActive_);
+    QAccessible::installUpdateHandler(previous_);
+    announcements = nullptr;
+  }
+  Listening(const Listening&) = delete;
+  Listening& operator=(const Listening&) = delete;
+
+ private:
+  QPlatformAccessibility* platform_;
+  QAccessible::UpdateHandler previous_ = nullptr;
+  bool wasActive_ = false;
+};
+
+void Pump(int ms = 50) {
+  QElapsedTimer clock;
+  clock.start();
+  while (clock.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+class A11yTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    form = std::make_unique<TFQuorel>();
+    form->show();
+    Pump();
+    dial = form->dial;
+    ASSERT_NE(dial, nullptr);
+    face = QAccessible::queryAccessibleInterface(dial);
+    ASSERT_NE(face, nullptr);
+    ASSERT_EQ(face->childCount(), 3);
+  }
+
+  void TearDown() override {
+    form.reset();
+    Pump(10);
+  }
+
+  QAccessibleValueInterface* Value(int index) {
+    QAccessibleInterface* child = face->child(index);
+    return child != nullptr ? child->valueInterface() : nullptr;
+  }
+
+  void Click(QPoint at) {
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+      QMouseEvent event(type, at, form->mapToGlobal(at), Qt::LeftButton,
+                        type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                        Qt::NoModifier);
+      QCoreApplication::sendEvent(form->windowHandle(), &event);
+    }
+  }
+
+  void Key(int key) {
+    for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+      QKeyEvent event(type, key, Qt::NoModifier);
+      QCoreApplication::sendEvent(form->windowHandle(), &event);
+    }
+  }
+
+  std::unique_ptr<TFQuorel> form;
+  TKWind* dial = nullptr;
+  QAccessibleInterface* face = nullptr;
+};
+
+TEST_F(A11yTest, DialIsAGroupOfThreeSlidersWithRangesAndValues) {
+  EXPECT_EQ(face->text(QAccessible::Name), QStringLiteral("Wind dial"));
+  dial->course = 30;
+  dial->windDirection = 120;
+  dial->windSpeed = 25;
+  struct Expected {
+    const char* name;
+    int value;
+    const char* text;
+    int minimum, maximum, step;
+  } expected[] = {
+      {"Course", 30, "30 degrees", 10, 360, 10},
+      {"Wind direction", 120, "120 degrees", 10, 360, 10},
+      {"Wind speed", 25, "25", 0, 40, 1},
+  };
+  for (int i = 0; i < 3; ++i) {
+    const Expected& e = expected[i];
+    QAccessibleInterface* child = face->child(i);
+    ASSERT_NE(child, nullptr) << i;
+    EXPECT_TRUE(child->isValid());
+    EXPECT_EQ(child->text(QAccessible::Name), QString::fromUtf8(e.name));
+    EXPECT_EQ(child->role(), QAccessible::Slider) << e.name;
+    EXPECT_EQ(child->parent(), face) << e.name;
+    EXPECT_EQ(face->indexOfChild(child), i) << e.name;
+    EXPECT_EQ(child->text(QAccessible::Value), QString::fromUtf8(e.text)) << e.name;
+    QAccessibleValueInterface* value = child->valueInterface();
+    ASSERT_NE(value, nullptr) << e.name;
+    EXPECT_EQ(value->currentValue().toInt(), e.value) << e.name;
+    EXPECT_EQ(value->minimumValue().toInt(), e.minimum) << e.name;
+    EXPECT_EQ(value->maximumValue().toInt(), e.maximum) << e.name;
+    EXPECT_EQ(value->minimumStepSize().toInt(), e.step) << e.name;
+  }
+  EXPECT_EQ(face->child(3), nullptr);
+  EXPECT_EQ(face->child(-1), nullptr);
+}
+
+TEST_F(A11yTest, SettingAValueFollowsTheDialRulesAndRepaints) {
+  struct Case {
+    int index;
+    QVariant set;
+    int before, after;
+  } cases[] = {
+      {0, 370, 360, 10},
+      {0, 374.9, 360, 10},
+      {0, 376, 360, 20},
+      {0, 0, 100, 360},
+      {0, -10, 100, 350},
+      {1, 40, 360, 40},
+      {1, 355, 100, 360},
+      {1, -724, 100, 360},
+      {1, "130", 100, 130},
+      {2, 50, 0, 40},
+      {2, -3, 20, 0},
+      {2, 12.6, 0, 13},
+      // What is no number leaves the value alone.
+      {2, "abc", 7, 7},
+      {2, std::numeric_limits<double>::quiet_NaN(), 7, 7},
+      {0, std::numeric_limits<double>::infinity(), 100, 100},
+      {1, QVariant(), 100, 100},
+  };
+  for (const Case& c : cases) {
+    int& field = c.index == 0 ? dial->course : c.index == 1 ? dial->windDirection : dial->windSpeed;
+    field = c.before;
+    Pump(10);
+    PaintCounter paints(dial);
+    Value(c.index)->setCurrentValue(c.set);
+    const std::string what = face->child(c.index)->text(QAccessible::Name).toStdString() +
+                             " set to " + c.set.toString().toStdString();
+    EXPECT_EQ(field, c.after) << what;
+    Pump(10);
+    if (c.after != c.before) {
+      EXPECT_GE(paints.count, 1) << what;
+    }
+  }
+  // Far beyond a turn: where it lands is not fixed, but it is a direction the keys could reach.
+  Value(0)->setCurrentValue(1e300);
+  EXPECT_TRUE(dial->course >= 10 && dial->course <= 360 && dial->course % 10 == 0) << dial->course;
+}
+
+TEST_F(A11yTest, EveryChangeIsAnnouncedWhateverMadeIt) {
+  std::vector<Announcement> seen;
+  {
+    const Listening listening(&seen);
+    ASSERT_TRUE(QAccessible::isActive());
+
+    Click({150, 150});  // gives the dial the keys and changes nothing
+    Key(Qt::Key_PageDown);
+    Key(Qt::Key_Home);
+    Click({282, 277});  // speed up
+    Click({262, 277});  // speed down
+    Click({262, 277});  // speed already 0: no change, no announcement
+    Value(0)->setCurrentValue(375);
+    Value(2)->setCurrentValue(50);
+    Value(0)->setCurrentValue(384);  // rounds to 20, where it is
+    Value(1)->setCurrentValue(350);  // where it is
+  }
+  EXPECT_EQ(seen, (std::vector<Announcement>{{"Course", 10},
+                                             {"Wind direction", 350},
+                                             {"Wind speed", 1},
+                                             {"Wind speed", 0},
+                                             {"Course", 20},
+                                             {"Wind speed", 40}}));
+}
+
+TEST_F(A11yTest, TheSlidersGoWithTheDial) {
+  std::vector<QAccessible::Id> ids;
+  for (int i = 0; i < 3; ++i) ids.push_back(QAccessible::uniqueId(face->child(i)));
+  form->FormClose();
+  for (QAccessible::Id id : ids) EXPECT_EQ(QAccessible::accessibleInterface(id), nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,100 @@
+// The dial on screens with more device pixels than logical ones. The ratio comes from
+// QT_SCALE_FACTOR, which must be set before the application starts: CTest runs this program once
+// per ratio. Whole ratios must copy each dial pixel to a square block; others must smooth.
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QImage>
+#include <QPixmap>
+#include <QWindow>
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+#include "app/F01.h"
+#include "app/QuorelApp.h"
+#include "dial/Kwind.h"
+
+namespace {
+
+class HiDpiTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    form = std::make_unique<TFQuorel>();
+    form->show();
+    QElapsedTimer clock;
+    clock.start();
+    while (!form->windowHandle()->isExposed() && clock.elapsed() < 2000)
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    ASSERT_NE(form->dial, nullptr);
+    form->dial->course = 30;
+    form->dial->windDirection = 120;
+    form->dial->windSpeed = 25;
+    ratio = form->devicePixelRatioF();
+    // Painting the grab leaves the same picture in the dial's bitmap.
+    shot = form->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  }
+
+  // A dial pixel as the window shows it.
+  QRgb DialPixel(int x, int y) const { return PixelOf(form->dial->turtle->bitmap->GetPixel(x, y)); }
+
+  std::unique_ptr<TFQuorel> form;
+  qreal ratio = 1;
+  QImage shot;
+};
+
+TEST_F(HiDpiTest, WholeRatioCopiesEachDialPixelToASquareBlock) {
+  ASSERT_EQ(ratio, std::floor(ratio)) << "QT_SCALE_FACTOR gave " << ratio;
+  ASSERT_GE(ratio, 2);
+  const int n = static_cast<int>(ratio);
+  const int side = TFQuorel::kClientSize;
+  ASSERT_EQ(shot.size(), QSize(side * n, side * n));
+  int wrong = 0;
+  for (int y = 0; y < shot.height(); ++y) {
+    for (int x = 0; x < shot.width(); ++x) {
+      const QRgb want = DialPixel(x / n, y / n);
+      if (shot.pixel(x, y) == want) continue;
+      if (wrong++ == 0) {
+        ADD_FAILURE() << "device pixel " << x << "," << y << " is " << std::hex << shot.pixel(x, y)
+                      << ", dial pixel " << std::dec << x / n << "," << y / n << " is " << std::hex
+                      << want;
+      }
+    }
+  }
+  EXPECT_EQ(wrong, 0);
+}
+
+// Nearest-neighbour scaling takes every device pixel from one of the dial pixels around it;
+// smoothing blends the edges of the ring, the card's ticks and the bar into shades none of them
+// has.
+TEST_F(HiDpiTest, FractionalRatioIsSmoothed) {
+  ASSERT_NE(ratio, std::floor(ratio)) << "QT_SCALE_FACTOR gave " << ratio;
+  const int side = TFQuorel::kClientSize;
+  const int deviceSide = static_cast<int>(std::ceil(side * ratio));
+  ASSERT_EQ(shot.size(), QSize(deviceSide, deviceSide));
+  int blended = 0;
+  for (int y = 0; y < shot.height(); ++y) {
+    for (int x = 0; x < shot.width(); ++x) {
+      const int sx = static_cast<int>(x / ratio), sy = static_cast<int>(y / ratio);
+      bool found = false;
+      for (int dy = -1; dy <= 1 && !found; ++dy) {
+        for (int dx = -1; dx <= 1 && !found; ++dx) {
+          const int px = std::clamp(sx + dx, 0, side - 1), py = std::clamp(sy + dy, 0, side - 1);
+          found = DialPixel(px, py) == shot.pixel(x, y);
+        }
+      }
+      blended += !found;
+    }
+  }
+  EXPECT_GT(blended, 1000);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  if (!qEnvironmentVariableIsSet("QT_SCALE_FACTOR")) qputenv("QT_SCALE_FACTOR", "2");
+  TQuorelApplication app(argc, argv);
+  return RUN_ALL_TESTS();
+}

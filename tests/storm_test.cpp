@@ -1,0 +1,330 @@
+// The main window under a long storm of random input of every kind it can get: the values stay in
+// their ranges, the window keeps its size, nothing modal is left open, and the dial always shows
+// exactly what a fresh dial with the same values draws. QUOREL_STORM_EVENTS scales the storm.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QTimer>
+#include <QWindow>
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <set>
+
+#include "app/F01.h"
+#include "dial/Kwind.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+#define QUOREL_STORM_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define QUOREL_STORM_ASAN 1
+#endif
+#endif
+
+namespace {
+
+int EventsOr(int fallback) {
+  bool ok = false;
+  const int n = qEnvironmentVariableIntValue("QUOREL_STORM_EVENTS", &ok);
+  return ok && n > 0 ? n : fallback;
+}
+
+void Drain() {
+  for (int i = 0; i < 3; ++i) {
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+  }
+}
+
+// The offscreen platform says this for every menu that opens; thousands of lines would bury a
+// failure's own message.
+QtMessageHandler previousHandler = nullptr;
+
+void QuietHandler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (message.startsWith(QLatin1String("This plugin does not support"))) return;
+  previousHandler(type, context, message);
+}
+
+struct Values {
+  int course;
+  int wind;
+  int speed;
+};
+
+// The window system's view of a dial pixel, for comparing what reaches the screen.
+QRgb ScreenColour(std::uint32_t colour) {
+  return qRgb(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+}
+
+class Storm {
+ public:
+  explicit Storm(std::uint32_t seed) : rng_(seed) {
+    previousHandler = qInstallMessageHandler(QuietHandler);
+    form = std::make_unique<TFQuorel>();
+    form->show();
+    QElapsedTimer clock;
+    clock.start();
+    while (!form->windowHandle()->isExposed() && clock.elapsed() < 5000) Drain();
+    // A box would stop the storm in its own loop; none should ever come up, but if one does it is
+    // counted and closed.
+    QObject::connect(&modalGuard_, &QTimer::timeout, [this] {
+      if (QWidget* modal = QApplication::activeModalWidget()) {
+        ++modalsSeen;
+        modal->close();
+      }
+    });
+    modalGuard_.start(20);
+  }
+
+  ~Storm() {
+    form.reset();
+    Drain();
+    qInstallMessageHandler(previousHandler);
+  }
+
+  std::unique_ptr<TFQuorel> form;
+  int menusOpened = 0;
+  int modalsSeen = 0;
+
+  void SendOne() {
+    const int kind = Pick(20);
+    if (kind < 9) {
+      Mouse();
+    } else if (kind < 16) {
+      Key();
+    } else if (kind < 18) {
+      Resize();
+    } else {
+      ContextMenu();
+    }
+    // Left open, the menu would take the next presses and could run About or Exit.
+    if (form->PopupMenu->isVisible()) {
+      ++menusOpened;
+      form->PopupMenu->hide();
+    }
+  }
+
+  Values Now() const {
+    return {form->dial->course, form->dial->windDirection, form->dial->windSpeed};
+  }
+
+ private:
+  int Pick(int n) { return static_cast<int>(rng_() % static_cast<std::uint32_t>(n)); }
+  int Between(int lo, int hi) { return lo + Pick(hi - lo + 1); }
+
+  Qt::KeyboardModifiers Modifiers() {
+    static constexpr std::array kAll = {Qt::ShiftModifier, Qt::ControlModifier, Qt::AltModifier,
+                                        Qt::MetaModifier, Qt::KeypadModifier};
+    Qt::KeyboardModifiers m;
+    for (auto one : kAll)
+      if (Pick(4) == 0) m |= one;
+    return m;
+  }
+
+  // Half the presses go near a step button, the rest anywhere, well outside the window too.
+  QPoint Where() {
+    static constexpr std::array<QPoint, 6> kButtons = {QPoint(262, 17),  QPoint(282, 17),
+                                                       QPoint(17, 277),  QPoint(37, 277),
+                                                       QPoint(262, 277), QPoint(282, 277)};
+    if (Pick(2) == 0) return kButtons[Pick(6)] + QPoint(Between(-9, 9), Between(-9, 9));
+    return {Between(-400, 700), Between(-400, 700)};
+  }
+
+  void Mouse() {
+    static constexpr std::array kButtons = {Qt::LeftButton,   Qt::RightButton,   Qt::MiddleButton,
+                                            Qt::BackButton,   Qt::ForwardButton, Qt::ExtraButton4,
+                                            Qt::ExtraButton5, Qt::ExtraButton24};
+    static constexpr std::array kTypes = {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
+                                          QEvent::MouseButtonDblClick, QEvent::MouseMove};
+    const QEvent::Type type = kTypes[Pick(kTypes.size())];
+    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : kButtons[Pick(8)];
+    Qt::MouseButtons held(Pick(256));
+    if (type == QEvent::MouseButtonRelease) held &= ~Qt::MouseButtons(button);
+    if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick) held |= button;
+    const QPoint at = Where();
+    QMouseEvent event(type, at, form->mapToGlobal(at), button, held, Modifiers());
+    QCoreApplication::sendEvent(form->windowHandle(), &event);
+  }
+
+  void Key() {
+    static constexpr std::array kSteps = {Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_Home,
+                                          Qt::Key_End};
+    static constexpr std::array kOthers = {
+        Qt::Key_Escape, Qt::Key_Return, Qt::Key_Space,  Qt::Key_Tab,  Qt::Key_Backtab,
+        Qt::Key_A,      Qt::Key_X,      Qt::Key_Up,     Qt::Key_Left, Qt::Key_F1,
+        Qt::Key_F4,     Qt::Key_Menu,   Qt::Key_Delete, Qt::Key_0,    Qt::Key_unknown};
+    const int key = Pick(3) != 0 ? kSteps[Pick(4)] : kOthers[Pick(kOthers.size())];
+    const Qt::KeyboardModifiers modifiers = Modifiers();
+    const bool autoRepeat = Pick(3) == 0;
+    QKeyEvent press(QEvent::KeyPress, key, modifiers, QString(), autoRepeat);
+    QCoreApplication::sendEvent(form->windowHandle(), &press);
+    if (Pick(4) != 0) {
+      QKeyEvent release(QEvent::KeyRelease, key, modifiers, QString(), autoRepeat);
+      QCoreApplication::sendEvent(form->windowHandle(), &release);
+    }
+  }
+
+  // Through the widget, and through the window as the window system would.
+  void Resize() {
+    const QSize size(Between(0, 2000), Between(0, 2000));
+    if (Pick(2) == 0) {
+      form->resize(size);
+    } else {
+      form->windowHandle()->resize(size);
+    }
+  }
+
+  void ContextMenu() {
+    const auto reason = Pick(2) == 0 ? QContextMenuEvent::Mouse : QContextMenuEvent::Keyboard;
+    QWidget* target = Pick(2) == 0 ? static_cast<QWidget*>(form->dial) : form.get();
+    const QPoint at = Where();
+    QContextMenuEvent event(reason, at, target->mapToGlobal(at), Modifiers());
+    QCoreApplication::sendEvent(target, &event);
+  }
+
+  std::mt19937 rng_;
+  QTimer modalGuard_;
+};
+
+void ExpectInRange(const Values& v) {
+  EXPECT_TRUE(v.course >= 10 && v.course <= 360 && v.course % 10 == 0) << v.course;
+  EXPECT_TRUE(v.wind >= 10 && v.wind <= 360 && v.wind % 10 == 0) << v.wind;
+  EXPECT_TRUE(v.speed >= 0 && v.speed <= kMaxWindSpeed) << v.speed;
+}
+
+// Repaints the window's dial and compares its picture, in the turtle and on the screen, with a
+// fresh dial drawn from the same values.
+void ExpectFreshPicture(TKWind* dial) {
+  dial->repaint();
+  WindDial fresh;
+  fresh.course = dial->course;
+  fresh.windDirection = dial->windDirection;
+  fresh.windSpeed = dial->windSpeed;
+  fresh.DrawDial();
+  fresh.DrawButtons();
+  const Bitmap& want = *fresh.turtle->bitmap;
+  const Bitmap& got = *dial->turtle->bitmap;
+  ASSERT_EQ(got.Width(), WindDial::kSize);
+  ASSERT_EQ(got.Height(), WindDial::kSize);
+  const QImage screen = dial->grab().toImage();
+  ASSERT_EQ(screen.size(), QSize(WindDial::kSize, WindDial::kSize));
+  for (int y = 0; y < WindDial::kSize; ++y)
+    for (int x = 0; x < WindDial::kSize; ++x) {
+      ASSERT_EQ(got.GetPixel(x, y), want.GetPixel(x, y)) << x << "," << y;
+      ASSERT_EQ(screen.pixel(x, y), ScreenColour(want.GetPixel(x, y))) << x << "," << y;
+    }
+}
+
+class PaintCounter : public QObject {
+ public:
+  explicit PaintCounter(QObject* target) { target->installEventFilter(this); }
+  int count = 0;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) ++count;
+    return false;
+  }
+};
+
+// Resident memory in bytes, from /proc.
+long ResidentBytes() {
+  std::ifstream statm("/proc/self/statm");
+  long size = 0, resident = 0;
+  statm >> size >> resident;
+  return resident * sysconf(_SC_PAGESIZE);
+}
+
+}  // namespace
+
+TEST(EventStorm, ValuesRangesSizeAndPictureHoldThroughout) {
+  constexpr int kBatch = 1000;
+  const int events = EventsOr(100000);
+  Storm storm(20240611);
+  ASSERT_NE(storm.form->dial, nullptr);
+  std::set<int> courses, winds, speeds;
+  for (int sent = 0; sent < events;) {
+    for (int i = 0; i < kBatch && sent < events; ++i, ++sent) {
+      storm.SendOne();
+      if (sent % 20 == 0) QCoreApplication::processEvents();
+    }
+    Drain();
+    SCOPED_TRACE(testing::Message() << "after " << sent << " events");
+    ASSERT_TRUE(storm.form->isVisible());
+    ASSERT_NE(storm.form->dial, nullptr);
+    EXPECT_EQ(storm.form->size(), QSize(TFQuorel::kClientSize, TFQuorel::kClientSize));
+    EXPECT_EQ(storm.form->dial->geometry(), QRect(0, 0, WindDial::kSize, WindDial::kSize));
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    const Values v = storm.Now();
+    ExpectInRange(v);
+    courses.insert(v.course);
+    winds.insert(v.wind);
+    speeds.insert(v.speed);
+    ASSERT_NO_FATAL_FAILURE(ExpectFreshPicture(storm.form->dial));
+  }
+  std::printf("storm: %d events, %d menus opened, %zu courses, %zu wind directions, %zu speeds\n",
+              events, storm.menusOpened, courses.size(), winds.size(), speeds.size());
+  EXPECT_EQ(storm.modalsSeen, 0);
+  // A storm that seldom reached the buttons, the keys or the menu would prove little.
+  EXPECT_GT(storm.menusOpened, 0);
+  if (events >= 100000) {
+    EXPECT_GE(courses.size(), 10u);
+    EXPECT_GE(winds.size(), 10u);
+    EXPECT_GE(speeds.size(), 5u);
+  }
+}
+
+// `make leakcheck` runs this one under valgrind: the whole life of the window.
+TEST(EventStorm, SessionWithAPaintAfterEveryEventClosesThroughExit) {
+  const int events = EventsOr(1000);
+  Storm storm(7);
+  QPointer<TKWind> dial = storm.form->dial;
+  for (int sent = 0; sent < events; ++sent) {
+    storm.SendOne();
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(dial.isNull());
+    dial->repaint();
+  }
+  ExpectInRange(storm.Now());
+  storm.form->PMenuExit->trigger();
+  Drain();
+  EXPECT_FALSE(storm.form->isVisible());
+  EXPECT_TRUE(dial.isNull());
+  EXPECT_EQ(storm.modalsSeen, 0);
+}
+
+TEST(EventStorm, RepaintsDoNotGrowResidentMemory) {
+#ifdef QUOREL_STORM_ASAN
+  GTEST_SKIP() << "the sanitizer's quarantine holds freed memory on purpose";
+#endif
+  Storm storm(1);
+  TKWind* dial = storm.form->dial;
+  // Steps chosen so that every course, wind direction and speed comes round, as the warm-up must
+  // fill the glyph caches with everything the measured repaints draw.
+  auto repaint = [&](int i) {
+    dial->course = WrapDegrees(10 * i);
+    dial->windDirection = WrapDegrees(70 * i);
+    dial->windSpeed = i % (kMaxWindSpeed + 1);
+    dial->repaint();
+  };
+  for (int i = 0; i < 36 * 41; ++i) repaint(i);
+  PaintCounter paints(dial);
+  const long before = ResidentBytes();
+  for (int i = 0; i < 10000; ++i) repaint(i);
+  const long after = ResidentBytes();
+  std::printf("resident: %ld bytes before 10,000 repaints, %ld after\n", before, after);
+  EXPECT_EQ(paints.count, 10000);
+  EXPECT_LE(after - before, 256L << 10) << "from " << before << " to " << after << " bytes";
+}
