@@ -32,6 +32,20 @@ struct BusyScope {
   TKG& turtle;
 };
 
+// 36 ticks 10 degrees apart from kTickInner outwards, the first at heading first + 10. With
+// the course a multiple of 10 they land on the same screen directions whatever the course.
+void DrawTicks(TKG& t, int cx, int cy, int first, int length) {
+  t.SetHeading(first);
+  for (int tick = 0; tick < 36; ++tick) {
+    t.PenUp();
+    t.SetPos(cx, cy);
+    t.Turn(10);
+    t.Forward(kTickInner);
+    t.PenDown();
+    t.Forward(length);
+  }
+}
+
 }  // namespace
 
 const std::array<std::string, 36>& compassLabels() {
@@ -86,15 +100,7 @@ void WindDial::DrawDial() {
     t.Turn(10);
   }
 
-  t.SetHeading(course);
-  for (int tick = 0; tick < 36; ++tick) {
-    t.PenUp();
-    t.SetPos(cx, cy);
-    t.Turn(10);
-    t.Forward(kTickInner);
-    t.PenDown();
-    t.Forward(kLongTick);
-  }
+  DrawTicks(t, cx, cy, course, kLongTick);
 
   // The index mark is fixed at the top and covers the top long tick.
   t.PenUp();
@@ -104,15 +110,7 @@ void WindDial::DrawDial() {
   t.SetX(TruncInt(t.GetX() - 1));
   t.Box(3, 13, 1);
 
-  t.SetHeading(course + 5);
-  for (int tick = 0; tick < 36; ++tick) {
-    t.PenUp();
-    t.SetPos(cx, cy);
-    t.Turn(10);
-    t.Forward(kTickInner);
-    t.PenDown();
-    t.Forward(kShortTick);
-  }
+  DrawTicks(t, cx, cy, course + 5, kShortTick);
 
   // The bar's outline is closed only through diagonal steps when slanted; the fill spreads to
   // edge neighbours only, so it stays inside. It starts 3 pixels in from the outer side.

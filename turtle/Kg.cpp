@@ -144,12 +144,12 @@ void TKG::Text(const std::string& utf8, int mode) {
   const SinCos turn = trig_.Of(angle);
   const double s = turn.sin, c = turn.cos;
 
-  FontSpec spec;
-  spec.face = font->name;
-  spec.height = font->height;
-  spec.weight = 400;
-  spec.escapement = mode > 0 ? TruncInt(a * 10.0) : 0;
-  bitmap->SelectFont(spec);
+  FontSpec desc;
+  desc.face = font->name;
+  desc.height = font->height;
+  desc.weight = 400;
+  desc.escapement = mode > 0 ? TruncInt(a * 10.0) : 0;
+  bitmap->SelectFont(desc);
   bitmap->SetFontColour(font->colour);
 
   int px = x0, py = y0;
