@@ -19,6 +19,7 @@
 
 #include "app/F01.h"
 #include "dial/Kwind.h"
+#include "tests/PaintCounter.h"
 
 namespace {
 
@@ -41,18 +42,6 @@ void RecordValueChange(QAccessibleEvent* event) {
       {source != nullptr ? source->text(QAccessible::Name).toStdString() : std::string("?"),
        static_cast<QAccessibleValueChangeEvent*>(event)->value().toInt()});
 }
-
-class PaintCounter : public QObject {
- public:
-  explicit PaintCounter(QObject* target) { target->installEventFilter(this); }
-  int count = 0;
-
- protected:
-  bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Paint) ++count;
-    return false;
-  }
-};
 
 // As if a screen reader were listening: Qt offers no public switch for that, so the platform's
 // accessibility is turned on directly; the events go to RecordValueChange.

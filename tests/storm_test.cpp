@@ -24,6 +24,7 @@
 
 #include "app/F01.h"
 #include "dial/Kwind.h"
+#include "tests/PaintCounter.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define QUOREL_STORM_ASAN 1
@@ -226,18 +227,6 @@ void ExpectFreshPicture(TKWind* dial) {
       ASSERT_EQ(screen.pixel(x, y), ScreenColour(want.GetPixel(x, y))) << x << "," << y;
     }
 }
-
-class PaintCounter : public QObject {
- public:
-  explicit PaintCounter(QObject* target) { target->installEventFilter(this); }
-  int count = 0;
-
- protected:
-  bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Paint) ++count;
-    return false;
-  }
-};
 
 // Resident memory in bytes, from /proc.
 long ResidentBytes() {
