@@ -3,14 +3,14 @@
 
 namespace {
 
-enum class Step { CourseDown, CourseUp, WindDown, WindUp, SpeedDown, SpeedUp };
-
 struct StepButton {
   int x;
   int y;
   const char* label;
   int style;  // 0 outlined with the value's letter (lowers it), 1 filled (raises it)
-  Step step;
+  int WindDial::*value;
+  void (WindDial::*step)(int);  // wraps or clamps the new value
+  int change;
 };
 
 constexpr int kButtonSize = 15;
@@ -18,9 +18,12 @@ constexpr int kButtonInk = 0xAAAAAA;
 constexpr int kButtonFontHeight = 15;
 
 constexpr StepButton kButtons[] = {
-    {255, 10, "C", 0, Step::CourseDown}, {275, 10, "", 1, Step::CourseUp},
-    {10, 270, "W", 0, Step::WindDown},   {30, 270, "", 1, Step::WindUp},
-    {255, 270, "S", 0, Step::SpeedDown}, {275, 270, "", 1, Step::SpeedUp},
+    {255, 10, "C", 0, &WindDial::course, &WindDial::StepCourse, -10},
+    {275, 10, "", 1, &WindDial::course, &WindDial::StepCourse, +10},
+    {10, 270, "W", 0, &WindDial::windDirection, &WindDial::StepWind, -10},
+    {30, 270, "", 1, &WindDial::windDirection, &WindDial::StepWind, +10},
+    {255, 270, "S", 0, &WindDial::windSpeed, &WindDial::StepSpeed, -1},
+    {275, 270, "", 1, &WindDial::windSpeed, &WindDial::StepSpeed, +1},
 };
 
 // Both ends are inside: a hit area is one pixel wider and taller than the drawn square.
@@ -58,26 +61,6 @@ void WindDial::DrawButton(int x, int y, int w, int h, int style, std::string lab
 // Every area is tested on its own; they do not overlap, so one press changes one value at most.
 void WindDial::PressStepButtons(int x, int y) {
   for (const StepButton& b : kButtons) {
-    if (!Hits(b, x, y)) continue;
-    switch (b.step) {
-      case Step::CourseDown:
-        StepCourse(course - 10);
-        break;
-      case Step::CourseUp:
-        StepCourse(course + 10);
-        break;
-      case Step::WindDown:
-        StepWind(windDirection - 10);
-        break;
-      case Step::WindUp:
-        StepWind(windDirection + 10);
-        break;
-      case Step::SpeedDown:
-        StepSpeed(windSpeed - 1);
-        break;
-      case Step::SpeedUp:
-        StepSpeed(windSpeed + 1);
-        break;
-    }
+    if (Hits(b, x, y)) (this->*b.step)(this->*b.value + b.change);
   }
 }
