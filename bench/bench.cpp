@@ -34,9 +34,9 @@ void BM_ClearCopy(benchmark::State& state) {
 BENCHMARK(BM_ClearCopy);
 
 void SetValues(WindDial& dial) {
-  dial.course = 30;
-  dial.windDirection = 120;
-  dial.windSpeed = 25;
+  dial.StepCourse(30);
+  dial.StepWind(120);
+  dial.StepSpeed(25);
 }
 
 void BM_Frame(benchmark::State& state) {
@@ -82,7 +82,7 @@ void BM_KeyRepeat(benchmark::State& state) {
       dial.repaint();
     }
   }
-  benchmark::DoNotOptimize(dial.course);
+  benchmark::DoNotOptimize(dial.course());
 }
 BENCHMARK(BM_KeyRepeat)->Unit(benchmark::kMicrosecond);
 

@@ -1,27 +1,49 @@
 // The dial face: a heading-up compass card turned so that the course is under the index mark,
-// axis dots, rings, ticks, the wind bar and the readout, all white on black.
+// axis dots, rings, ticks, the wind bar and the readout, all white on black. Each step starts
+// from the centre, so none depends on where the one before left the turtle.
 #include <cstdio>
 
+#include "dial/DialStyle.h"
 #include "dial/WindDial.h"
 
 namespace {
 
-constexpr int kBlack = 0x000000;
-constexpr int kWhite = 0xFFFFFF;
 constexpr int kFaceFontHeight = 20;
 constexpr int kCentreRing = 5;
+constexpr int kOuterRing = 140;
+
+constexpr int kAxes = 4;
+constexpr int kDotsPerAxis = 5;
 constexpr int kAxisDot = 3;
 constexpr int kAxisDotSpacing = 11;
-constexpr int kOuterRing = 140;
+
+constexpr int kCardSteps = 36;  // labels and ticks, one place per 10 degrees
+constexpr int kCardStep = 10;
 constexpr int kLabelDistance = 118;
 constexpr int kTickInner = 94;
 constexpr int kLongTick = 12;
 constexpr int kShortTick = 6;
+constexpr int kShortTickOffset = 5;  // midway between long ticks
+
 constexpr int kIndexTop = 106;
+constexpr int kIndexWidth = 3;
+constexpr int kIndexHeight = 13;
+
 constexpr int kBarOuter = 90;
-constexpr int kBarHalfWidth = 5;
+constexpr int kBarWidth = 10;
+constexpr int kBarFillInset = 3;  // where the fill starts, in from the bar's outer side
+
 constexpr int kReadoutDown = 64;
 constexpr int kReadoutLeft = 26;
+
+int BarLength(int windSpeed) {
+  return 2 * windSpeed + 5;
+}
+
+struct Centre {
+  int x;
+  int y;
+};
 
 // Clears the drawing flag however the drawing ends, so one failed paint cannot freeze the face.
 struct BusyScope {
@@ -32,18 +54,89 @@ struct BusyScope {
   TKG& turtle;
 };
 
-// 36 ticks 10 degrees apart from kTickInner outwards, the first at heading first + 10. With
-// the course a multiple of 10 they land on the same screen directions whatever the course.
-void DrawTicks(TKG& t, int cx, int cy, int first, int length) {
+void DrawRing(TKG& t, Centre c, int radius) {
+  t.PenUp();
+  t.SetPos(c.x, c.y);
+  t.Circle(radius, kCircleOutline);
+}
+
+// The dots stay on the screen's axes; they do not turn with the card.
+void DrawAxisDots(TKG& t, Centre c) {
+  t.SetHeading(0);
+  for (int axis = 0; axis < kAxes; ++axis) {
+    t.SetPos(c.x, c.y);
+    for (int dot = 0; dot < kDotsPerAxis; ++dot) {
+      t.Forward(kAxisDotSpacing);
+      t.Circle(kAxisDot, kCircleFilled);
+    }
+    t.Turn(360 / kAxes);
+  }
+}
+
+// Label k sits at screen direction 10k - course, its letters' tops facing outwards.
+void DrawLabels(TKG& t, Centre c, int course) {
+  t.PenUp();
+  t.SetHeading(360 - course);
+  for (const std::string& label : compassLabels()) {
+    if (!label.empty()) {
+      t.SetPos(c.x, c.y);
+      t.Forward(kLabelDistance);
+      t.Text(label, kTextCentred);
+    }
+    t.Turn(kCardStep);
+  }
+}
+
+// One tick per 10 degrees from kTickInner outwards, the first at heading first + 10. With the
+// course a multiple of 10 they land on the same screen directions whatever the course.
+void DrawTicks(TKG& t, Centre c, int first, int length) {
   t.SetHeading(first);
-  for (int tick = 0; tick < 36; ++tick) {
+  for (int tick = 0; tick < kCardSteps; ++tick) {
     t.PenUp();
-    t.SetPos(cx, cy);
-    t.Turn(10);
+    t.SetPos(c.x, c.y);
+    t.Turn(kCardStep);
     t.Forward(kTickInner);
     t.PenDown();
     t.Forward(length);
   }
+}
+
+// Fixed at the top of the screen; it covers the top long tick.
+void DrawIndexMark(TKG& t, Centre c) {
+  t.PenUp();
+  t.SetPos(c.x, c.y);
+  t.SetHeading(0);
+  t.Forward(kIndexTop);
+  t.SetX(TruncInt(t.GetX() - kIndexWidth / 2));
+  t.Box(kIndexWidth, kIndexHeight, kBoxFilled);
+}
+
+// The outline's outer side is centred kBarOuter out at the wind's direction on the card. When
+// slanted it is closed only through diagonal steps; the fill spreads to edge neighbours only, so
+// it stays inside.
+void DrawWindBar(TKG& t, Centre c, int heading, int windSpeed) {
+  const int length = BarLength(windSpeed);
+  t.PenUp();
+  t.SetPos(c.x, c.y);
+  t.SetHeading(heading);
+  t.Forward(kBarOuter);
+  t.PenDown();
+  for (int side : {kBarWidth / 2, length, kBarWidth, length, kBarWidth / 2, kBarFillInset}) {
+    t.Turn(90);
+    t.Forward(side);
+  }
+  t.Fill();
+}
+
+void DrawReadout(TKG& t, Centre c, int windDirection, int windSpeed) {
+  t.PenUp();
+  t.SetPos(c.x, c.y);
+  t.SetHeading(180);
+  t.Forward(kReadoutDown);
+  t.SetX(TruncInt(t.GetX() - kReadoutLeft));
+  char readout[32];
+  std::snprintf(readout, sizeof readout, "%03d  %02d", windDirection, windSpeed);
+  t.Text(readout, kTextUpright);
 }
 
 }  // namespace
@@ -59,79 +152,24 @@ const std::array<std::string, 36>& compassLabels() {
 }
 
 void WindDial::DrawDial() {
-  const auto& labels = compassLabels();
   TKG& t = *turtle;
   if (t.busy == 1) return;
   BusyScope busy(t);
 
   const int width = ClientWidth(), height = ClientHeight();
-  const int cx = width / 2, cy = height / 2;
+  const Centre c{width / 2, height / 2};
   t.SetSize(width, height);
   t.Clear(kBlack);
   t.SetColor(kWhite);
-  t.SetFont("Arial", kFaceFontHeight);
+  t.SetFont(kDialFace, kFaceFontHeight);
 
-  t.PenUp();
-  t.SetPos(cx, cy);
-  t.Circle(kCentreRing, 0);
-
-  // The dots stay on the screen's axes; they do not turn with the card.
-  t.SetHeading(0);
-  for (int axis = 0; axis < 4; ++axis) {
-    t.SetPos(cx, cy);
-    for (int dot = 0; dot < 5; ++dot) {
-      t.Forward(kAxisDotSpacing);
-      t.Circle(kAxisDot, 1);
-    }
-    t.Turn(90);
-  }
-
-  t.SetPos(cx, cy);
-  t.Circle(kOuterRing, 0);
-
-  t.PenUp();
-  t.SetHeading(360 - course);
-  for (const std::string& label : labels) {
-    if (!label.empty()) {
-      t.SetPos(cx, cy);
-      t.Forward(kLabelDistance);
-      t.Text(label, 2);
-    }
-    t.Turn(10);
-  }
-
-  DrawTicks(t, cx, cy, course, kLongTick);
-
-  // The index mark is fixed at the top and covers the top long tick.
-  t.PenUp();
-  t.SetPos(cx, cy);
-  t.SetHeading(0);
-  t.Forward(kIndexTop);
-  t.SetX(TruncInt(t.GetX() - 1));
-  t.Box(3, 13, 1);
-
-  DrawTicks(t, cx, cy, course + 5, kShortTick);
-
-  // The bar's outline is closed only through diagonal steps when slanted; the fill spreads to
-  // edge neighbours only, so it stays inside. It starts 3 pixels in from the outer side.
-  const int length = 2 * windSpeed + 5;
-  t.PenUp();
-  t.SetPos(cx, cy);
-  t.SetHeading(windDirection - course);
-  t.Forward(kBarOuter);
-  t.PenDown();
-  for (int side : {kBarHalfWidth, length, 2 * kBarHalfWidth, length, kBarHalfWidth, 3}) {
-    t.Turn(90);
-    t.Forward(side);
-  }
-  t.Fill();
-
-  t.PenUp();
-  t.SetPos(cx, cy);
-  t.SetHeading(180);
-  t.Forward(kReadoutDown);
-  t.SetX(TruncInt(t.GetX() - kReadoutLeft));
-  char readout[32];
-  std::snprintf(readout, sizeof readout, "%03d  %02d", windDirection, windSpeed);
-  t.Text(readout, 0);
+  DrawRing(t, c, kCentreRing);
+  DrawAxisDots(t, c);
+  DrawRing(t, c, kOuterRing);
+  DrawLabels(t, c, course());
+  DrawTicks(t, c, course(), kLongTick);
+  DrawIndexMark(t, c);
+  DrawTicks(t, c, course() + kShortTickOffset, kShortTick);
+  DrawWindBar(t, c, windDirection() - course(), windSpeed());
+  DrawReadout(t, c, windDirection(), windSpeed());
 }

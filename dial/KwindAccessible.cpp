@@ -1,7 +1,6 @@
 #include "dial/KwindAccessible.h"
 
 #include <QAccessibleWidget>
-#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -9,11 +8,15 @@
 
 namespace {
 
-constexpr int kValueCount = 3;
+// The order in which screen readers list the sliders.
+constexpr std::array<DialValue, kDialValueCount> kSliderOrder = {
+    DialValue::Course, DialValue::WindDirection, DialValue::WindSpeed};
 
-// The nearest multiple of 10, taken within one turn first so that any finite value fits an int.
-int NearestTen(double degrees) {
-  return static_cast<int>(std::round(std::fmod(degrees, 360.0) / 10.0)) * 10;
+int SliderIndex(DialValue which) {
+  for (int i = 0; i < kDialValueCount; ++i) {
+    if (kSliderOrder[i] == which) return i;
+  }
+  return -1;
 }
 
 class WindDialAccessible : public QAccessibleWidget {
@@ -23,20 +26,20 @@ class WindDialAccessible : public QAccessibleWidget {
 
   TKWind* dial() const { return static_cast<TKWind*>(widget()); }
 
-  int childCount() const override { return kValueCount; }
+  int childCount() const override { return kDialValueCount; }
   QAccessibleInterface* child(int index) const override;
   int indexOfChild(const QAccessibleInterface* child) const override;
   // The children cover the whole dial, so a point finds the dial itself.
   QAccessibleInterface* childAt(int, int) const override { return nullptr; }
 
  private:
-  std::array<QAccessible::Id, kValueCount> children_{};
+  std::array<QAccessible::Id, kDialValueCount> children_{};
 };
 
 class DialValueAccessible : public QAccessibleInterface, public QAccessibleValueInterface {
  public:
   DialValueAccessible(WindDialAccessible* parent, DialValue which)
-      : parent_(parent), which_(which) {}
+      : parent_(parent), rule_(RuleOf(which)) {}
 
   bool isValid() const override { return parent_->isValid(); }
   QObject* object() const override { return nullptr; }
@@ -51,20 +54,11 @@ class DialValueAccessible : public QAccessibleInterface, public QAccessibleValue
   void setText(QAccessible::Text, const QString&) override {}
 
   QString text(QAccessible::Text t) const override {
-    if (t == QAccessible::Name) {
-      switch (which_) {
-        case DialValue::Course:
-          return QStringLiteral("Course");
-        case DialValue::WindDirection:
-          return QStringLiteral("Wind direction");
-        case DialValue::WindSpeed:
-          return QStringLiteral("Wind speed");
-      }
-    }
+    if (t == QAccessible::Name) return QString::fromUtf8(rule_.name);
     if (t == QAccessible::Value) {
-      const int v = Value();
-      return which_ == DialValue::WindSpeed ? QString::number(v)
-                                            : QStringLiteral("%1 degrees").arg(v);
+      const QString number = QString::number(Value());
+      if (*rule_.unit == '\0') return number;
+      return number + QLatin1Char(' ') + QString::fromUtf8(rule_.unit);
     }
     return {};
   }
@@ -83,55 +77,31 @@ class DialValueAccessible : public QAccessibleInterface, public QAccessibleValue
   }
 
   QVariant currentValue() const override { return Value(); }
-  QVariant minimumValue() const override { return which_ == DialValue::WindSpeed ? 0 : 10; }
-  QVariant maximumValue() const override {
-    return which_ == DialValue::WindSpeed ? kMaxWindSpeed : 360;
-  }
-  QVariant minimumStepSize() const override { return which_ == DialValue::WindSpeed ? 1 : 10; }
+  QVariant minimumValue() const override { return rule_.minimum; }
+  QVariant maximumValue() const override { return rule_.maximum; }
+  QVariant minimumStepSize() const override { return rule_.step; }
 
-  // Through the same steps as keys and buttons, so the value ends up where they could put it.
+  // Through the dial's own rule, so the value ends up where keys and buttons could put it.
   void setCurrentValue(const QVariant& value) override {
     bool ok = false;
     const double v = value.toDouble(&ok);
     if (!ok || !std::isfinite(v) || !isValid()) return;
     TKWind* d = parent_->dial();
-    switch (which_) {
-      case DialValue::Course:
-        d->StepCourse(NearestTen(v));
-        break;
-      case DialValue::WindDirection:
-        d->StepWind(NearestTen(v));
-        break;
-      case DialValue::WindSpeed:
-        d->StepSpeed(static_cast<int>(std::round(std::clamp(v, 0.0, 1.0 * kMaxWindSpeed))));
-        break;
-    }
+    d->Set(rule_.value, NearestAllowed(rule_.value, v, d->Value(rule_.value)));
   }
 
  private:
-  int Value() const {
-    if (!isValid()) return 0;
-    const TKWind* d = parent_->dial();
-    switch (which_) {
-      case DialValue::Course:
-        return d->course;
-      case DialValue::WindDirection:
-        return d->windDirection;
-      case DialValue::WindSpeed:
-        return d->windSpeed;
-    }
-    return 0;
-  }
+  int Value() const { return isValid() ? parent_->dial()->Value(rule_.value) : 0; }
 
   WindDialAccessible* parent_;
-  DialValue which_;
+  const DialValueRule& rule_;
 };
 
 WindDialAccessible::WindDialAccessible(TKWind* dial)
     : QAccessibleWidget(dial, QAccessible::Grouping, QStringLiteral("Wind dial")) {
-  for (int i = 0; i < kValueCount; ++i) {
-    children_[i] = QAccessible::registerAccessibleInterface(
-        new DialValueAccessible(this, static_cast<DialValue>(i)));
+  for (int i = 0; i < kDialValueCount; ++i) {
+    children_[i] =
+        QAccessible::registerAccessibleInterface(new DialValueAccessible(this, kSliderOrder[i]));
   }
 }
 
@@ -141,12 +111,12 @@ WindDialAccessible::~WindDialAccessible() {
 }
 
 QAccessibleInterface* WindDialAccessible::child(int index) const {
-  if (index < 0 || index >= kValueCount) return nullptr;
+  if (index < 0 || index >= kDialValueCount) return nullptr;
   return QAccessible::accessibleInterface(children_[index]);
 }
 
 int WindDialAccessible::indexOfChild(const QAccessibleInterface* child) const {
-  for (int i = 0; i < kValueCount; ++i) {
+  for (int i = 0; i < kDialValueCount; ++i) {
     if (QAccessible::accessibleInterface(children_[i]) == child) return i;
   }
   return -1;
@@ -163,7 +133,7 @@ void NotifyDialValueChanged(TKWind* dial, DialValue which) {
   // Nobody listens unless assistive technology is on; the interfaces are not worth building then.
   if (!QAccessible::isActive()) return;
   QAccessibleInterface* dialFace = QAccessible::queryAccessibleInterface(dial);
-  QAccessibleInterface* child = dialFace ? dialFace->child(static_cast<int>(which)) : nullptr;
+  QAccessibleInterface* child = dialFace ? dialFace->child(SliderIndex(which)) : nullptr;
   if (child == nullptr || child->valueInterface() == nullptr) return;
   QAccessibleValueChangeEvent event(child, child->valueInterface()->currentValue());
   QAccessible::updateAccessibility(&event);

@@ -1,29 +1,32 @@
 // The six step buttons: squares drawn over the face and found again by coordinates on a press.
+#include "dial/DialStyle.h"
 #include "dial/WindDial.h"
 
 namespace {
+
+// An outlined button carries the value's letter and lowers it; a filled one raises it.
+constexpr int kButtonOutlined = 0;
+constexpr int kButtonFilled = 1;
 
 struct StepButton {
   int x;
   int y;
   const char* label;
-  int style;  // 0 outlined with the value's letter (lowers it), 1 filled (raises it)
-  int WindDial::*value;
-  void (WindDial::*step)(int);  // wraps or clamps the new value
-  int change;
+  int style;
+  DialValue value;
+  int direction;
 };
 
 constexpr int kButtonSize = 15;
-constexpr int kButtonInk = 0xAAAAAA;
 constexpr int kButtonFontHeight = 15;
 
 constexpr StepButton kButtons[] = {
-    {255, 10, "C", 0, &WindDial::course, &WindDial::StepCourse, -10},
-    {275, 10, "", 1, &WindDial::course, &WindDial::StepCourse, +10},
-    {10, 270, "W", 0, &WindDial::windDirection, &WindDial::StepWind, -10},
-    {30, 270, "", 1, &WindDial::windDirection, &WindDial::StepWind, +10},
-    {255, 270, "S", 0, &WindDial::windSpeed, &WindDial::StepSpeed, -1},
-    {275, 270, "", 1, &WindDial::windSpeed, &WindDial::StepSpeed, +1},
+    {255, 10, "C", kButtonOutlined, DialValue::Course, -1},
+    {275, 10, "", kButtonFilled, DialValue::Course, +1},
+    {10, 270, "W", kButtonOutlined, DialValue::WindDirection, -1},
+    {30, 270, "", kButtonFilled, DialValue::WindDirection, +1},
+    {255, 270, "S", kButtonOutlined, DialValue::WindSpeed, -1},
+    {275, 270, "", kButtonFilled, DialValue::WindSpeed, +1},
 };
 
 // Both ends are inside: a hit area is one pixel wider and taller than the drawn square.
@@ -40,27 +43,27 @@ void WindDial::DrawButtons() {
 
 void WindDial::DrawButton(int x, int y, int w, int h, int style, std::string label) {
   TKG& t = *turtle;
-  t.SetColor(kButtonInk);
+  t.SetColor(kGrey);
   t.PenUp();
   t.SetPos(x, y);
-  if (style == 0) {
-    t.Box(w, h, 0);
-    t.SetColor(kButtonInk);
+  if (style == kButtonOutlined) {
+    t.Box(w, h, kBoxFramed);
+    t.SetColor(kGrey);
   }
-  if (style == 1) {
-    t.Box(w, h, 1);
-    t.SetColor(0x000000);
+  if (style == kButtonFilled) {
+    t.Box(w, h, kBoxFilled);
+    t.SetColor(kBlack);
   }
-  t.SetFont("Arial", kButtonFontHeight);
+  t.SetFont(kDialFace, kButtonFontHeight);
   t.PenUp();
   t.SetPos(x + w / 2, y + h / 2 + 1);
   t.SetHeading(0);
-  t.Text(label, 2);
+  t.Text(label, kTextCentred);
 }
 
 // Every area is tested on its own; they do not overlap, so one press changes one value at most.
 void WindDial::PressStepButtons(int x, int y) {
   for (const StepButton& b : kButtons) {
-    if (Hits(b, x, y)) (this->*b.step)(this->*b.value + b.change);
+    if (Hits(b, x, y)) Step(b.value, b.direction);
   }
 }

@@ -1,46 +1,46 @@
 #include "dial/WindDial.h"
 
-#include <algorithm>
+namespace {
 
-// The remainder takes the dividend's sign, so negative inputs are brought back up; a negative
-// multiple of 360 leaves 0 there, which is north too.
-int WrapDegrees(int v) {
-  int r = static_cast<int>((static_cast<long long>(v) + 359) % 360) + 1;
-  if (r <= 0) r += 360;
-  return r;
+struct KeyStep {
+  int key;
+  DialValue value;
+  int direction;
+};
+
+constexpr KeyStep kKeySteps[] = {
+    {kKeyPageDown, DialValue::Course, +1},
+    {kKeyPageUp, DialValue::Course, -1},
+    {kKeyEnd, DialValue::WindDirection, +1},
+    {kKeyHome, DialValue::WindDirection, -1},
+};
+
+}  // namespace
+
+WindDial::WindDial() : turtle(std::make_unique<TKG>()) {
+  for (const DialValueRule& rule : kDialValues)
+    values_[static_cast<int>(rule.value)] = rule.initial;
 }
-
-WindDial::WindDial() : turtle(std::make_unique<TKG>()) {}
 
 WindDial::~WindDial() = default;
 
-void WindDial::StepCourse(int value) {
-  const int before = course;
-  course = WrapDegrees(value);
+void WindDial::Set(DialValue which, int value) {
+  int& stored = values_[static_cast<int>(which)];
+  const int before = stored;
+  stored = Bounded(which, value);
   Invalidate();
-  if (course != before) ValueChanged(DialValue::Course);
+  if (stored != before) ValueChanged(which);
 }
 
-void WindDial::StepWind(int value) {
-  const int before = windDirection;
-  windDirection = WrapDegrees(value);
-  Invalidate();
-  if (windDirection != before) ValueChanged(DialValue::WindDirection);
-}
-
-void WindDial::StepSpeed(int value) {
-  const int before = windSpeed;
-  windSpeed = std::clamp(value, 0, kMaxWindSpeed);
-  Invalidate();
-  if (windSpeed != before) ValueChanged(DialValue::WindSpeed);
+void WindDial::Step(DialValue which, int direction) {
+  Set(which, Value(which) + direction * RuleOf(which).step);
 }
 
 // Each key is tested on its own, not as an else-chain.
 void WindDial::KeyDown(int key) {
-  if (key == kKeyPageDown) StepCourse(course + 10);
-  if (key == kKeyPageUp) StepCourse(course - 10);
-  if (key == kKeyEnd) StepWind(windDirection + 10);
-  if (key == kKeyHome) StepWind(windDirection - 10);
+  for (const KeyStep& k : kKeySteps) {
+    if (key == k.key) Step(k.value, k.direction);
+  }
 }
 
 // Repaints even when no button was hit: speed steps rely on this repaint.

@@ -7,21 +7,14 @@
 #include <memory>
 #include <string>
 
+#include "dial/DialValues.h"
 #include "turtle/Kg.h"
-
-// Wraps any direction into 1..360, 360 standing for north: 0 -> 360, 370 -> 10.
-int WrapDegrees(int v);
 
 // Virtual-key codes of the keys the dial answers.
 inline constexpr int kKeyPageUp = 0x21;
 inline constexpr int kKeyPageDown = 0x22;
 inline constexpr int kKeyEnd = 0x23;
 inline constexpr int kKeyHome = 0x24;
-
-inline constexpr int kMaxWindSpeed = 40;
-
-// The three values a user sets, in the order screen readers list them.
-enum class DialValue { Course, WindDirection, WindSpeed };
 
 // The face's labels, one per 10 degrees; empty where no label is drawn.
 const std::array<std::string, 36>& compassLabels();
@@ -35,15 +28,20 @@ class WindDial {
   WindDial(const WindDial&) = delete;
   WindDial& operator=(const WindDial&) = delete;
 
-  int course = 360;
-  int windDirection = 360;
-  int windSpeed = 0;
+  int course() const { return Value(DialValue::Course); }
+  int windDirection() const { return Value(DialValue::WindDirection); }
+  int windSpeed() const { return Value(DialValue::WindSpeed); }
+  int Value(DialValue which) const { return values_[static_cast<int>(which)]; }
+
   std::unique_ptr<TKG> turtle;
 
-  void StepCourse(int value);
-  void StepWind(int value);
-  // Clamps into 0..kMaxWindSpeed.
-  void StepSpeed(int value);
+  // Sets a value through its rule, then repaints and, if it changed, notifies.
+  void Set(DialValue which, int value);
+  void StepCourse(int value) { Set(DialValue::Course, value); }
+  void StepWind(int value) { Set(DialValue::WindDirection, value); }
+  void StepSpeed(int value) { Set(DialValue::WindSpeed, value); }
+  // One step of the value's own size up (+1) or down (-1).
+  void Step(DialValue which, int direction);
 
   void KeyDown(int key);
   // A press at client pixel (x, y), any button: applies the step button there, if any.
@@ -66,4 +64,6 @@ class WindDial {
 
  private:
   void PressStepButtons(int x, int y);
+
+  std::array<int, kDialValueCount> values_;
 };

@@ -122,9 +122,9 @@ class A11yTest : public testing::Test {
 
 TEST_F(A11yTest, DialIsAGroupOfThreeSlidersWithRangesAndValues) {
   EXPECT_EQ(face->text(QAccessible::Name), QStringLiteral("Wind dial"));
-  dial->course = 30;
-  dial->windDirection = 120;
-  dial->windSpeed = 25;
+  dial->StepCourse(30);
+  dial->StepWind(120);
+  dial->StepSpeed(25);
   struct Expected {
     const char* name;
     int value;
@@ -180,15 +180,16 @@ TEST_F(A11yTest, SettingAValueFollowsTheDialRulesAndRepaints) {
       {0, std::numeric_limits<double>::infinity(), 100, 100},
       {1, QVariant(), 100, 100},
   };
+  const DialValue listed[] = {DialValue::Course, DialValue::WindDirection, DialValue::WindSpeed};
   for (const Case& c : cases) {
-    int& field = c.index == 0 ? dial->course : c.index == 1 ? dial->windDirection : dial->windSpeed;
-    field = c.before;
+    const DialValue which = listed[c.index];
+    dial->Set(which, c.before);
     Pump(10);
     PaintCounter paints(dial);
     Value(c.index)->setCurrentValue(c.set);
     const std::string what = face->child(c.index)->text(QAccessible::Name).toStdString() +
                              " set to " + c.set.toString().toStdString();
-    EXPECT_EQ(field, c.after) << what;
+    EXPECT_EQ(dial->Value(which), c.after) << what;
     Pump(10);
     if (c.after != c.before) {
       EXPECT_GE(paints.count, 1) << what;
@@ -196,7 +197,8 @@ TEST_F(A11yTest, SettingAValueFollowsTheDialRulesAndRepaints) {
   }
   // Far beyond a turn: where it lands is not fixed, but it is a direction the keys could reach.
   Value(0)->setCurrentValue(1e300);
-  EXPECT_TRUE(dial->course >= 10 && dial->course <= 360 && dial->course % 10 == 0) << dial->course;
+  EXPECT_TRUE(dial->course() >= 10 && dial->course() <= 360 && dial->course() % 10 == 0)
+      << dial->course();
 }
 
 TEST_F(A11yTest, EveryChangeIsAnnouncedWhateverMadeIt) {

@@ -147,13 +147,13 @@ void PrintTo(const Values& v, std::ostream* os) {
 }
 
 Values Of(const TKWind* dial) {
-  return {dial->course, dial->windDirection, dial->windSpeed};
+  return {dial->course(), dial->windDirection(), dial->windSpeed()};
 }
 
 void Set(TKWind* dial, Values v) {
-  dial->course = v.course;
-  dial->windDirection = v.wind;
-  dial->windSpeed = v.speed;
+  dial->StepCourse(v.course);
+  dial->StepWind(v.wind);
+  dial->StepSpeed(v.speed);
 }
 
 class FormTest : public testing::Test {
@@ -214,7 +214,7 @@ TEST_F(FormTest, AutoRepeatedPageDownGoesRoundToTheStart) {
   TakeFocus();
   Set(dial, {50, 200, 3});
   SendKey(form.get(), Qt::Key_PageDown, Qt::NoModifier, true);
-  EXPECT_EQ(dial->course, 60);
+  EXPECT_EQ(dial->course(), 60);
   for (int i = 1; i < 36; ++i) SendKey(form.get(), Qt::Key_PageDown, Qt::NoModifier, true);
   EXPECT_EQ(Of(dial), (Values{50, 200, 3}));
 }

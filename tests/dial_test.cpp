@@ -23,9 +23,9 @@ class CountingDial : public WindDial {
 
 struct Face : ::testing::Test {
   void Draw(int courseValue, int windValue, int speed) {
-    dial.course = courseValue;
-    dial.windDirection = windValue;
-    dial.windSpeed = speed;
+    dial.StepCourse(courseValue);
+    dial.StepWind(windValue);
+    dial.StepSpeed(speed);
     dial.DrawDial();
     dial.DrawButtons();
   }
@@ -87,23 +87,24 @@ TEST(DialRules, WrapDegreesKeepsDirectionsIn1To360) {
 
 TEST(DialRules, KeyTableStepsAndWraps) {
   CountingDial d;
-  d.course = 10;
+  d.StepCourse(10);
+  d.StepWind(10);
+  d.invalidations = 0;
   d.KeyDown(kKeyPageUp);
-  EXPECT_EQ(d.course, 360);
+  EXPECT_EQ(d.course(), 360);
   d.KeyDown(kKeyPageDown);
-  EXPECT_EQ(d.course, 10);
-  d.windDirection = 10;
+  EXPECT_EQ(d.course(), 10);
   d.KeyDown(kKeyHome);
-  EXPECT_EQ(d.windDirection, 360);
+  EXPECT_EQ(d.windDirection(), 360);
   d.KeyDown(kKeyEnd);
-  EXPECT_EQ(d.windDirection, 10);
+  EXPECT_EQ(d.windDirection(), 10);
   EXPECT_EQ(d.invalidations, 4);
   d.KeyDown('A');
   d.KeyDown(0x25);
   EXPECT_EQ(d.invalidations, 4);
-  EXPECT_EQ(d.windSpeed, 0);
+  EXPECT_EQ(d.windSpeed(), 0);
   for (int i = 0; i < 36; ++i) d.KeyDown(kKeyPageDown);
-  EXPECT_EQ(d.course, 10);
+  EXPECT_EQ(d.course(), 10);
 }
 
 TEST(DialRules, CompassLabelsEveryThirtyDegrees) {
@@ -132,9 +133,9 @@ TEST(StepButtons, HitAreasIncludeBothEnds) {
         Case{-1, -1, 360, 360, 0}}) {
     CountingDial d;
     d.MouseDown(c.x, c.y);
-    EXPECT_EQ(d.course, c.course) << c.x << "," << c.y;
-    EXPECT_EQ(d.windDirection, c.wind) << c.x << "," << c.y;
-    EXPECT_EQ(d.windSpeed, c.speed) << c.x << "," << c.y;
+    EXPECT_EQ(d.course(), c.course) << c.x << "," << c.y;
+    EXPECT_EQ(d.windDirection(), c.wind) << c.x << "," << c.y;
+    EXPECT_EQ(d.windSpeed(), c.speed) << c.x << "," << c.y;
     EXPECT_GE(d.invalidations, 1) << "every press repaints";
   }
 }
@@ -142,18 +143,18 @@ TEST(StepButtons, HitAreasIncludeBothEnds) {
 TEST(StepButtons, SpeedIsClampedAndDirectionsWrap) {
   CountingDial d;
   d.MouseDown(260, 275);
-  EXPECT_EQ(d.windSpeed, 0);
-  d.windSpeed = 39;
+  EXPECT_EQ(d.windSpeed(), 0);
+  d.StepSpeed(39);
   d.MouseDown(280, 275);
-  EXPECT_EQ(d.windSpeed, 40);
+  EXPECT_EQ(d.windSpeed(), 40);
   d.MouseDown(280, 275);
-  EXPECT_EQ(d.windSpeed, 40);
-  d.course = 10;
+  EXPECT_EQ(d.windSpeed(), 40);
+  d.StepCourse(10);
   d.MouseDown(260, 15);
-  EXPECT_EQ(d.course, 360);
+  EXPECT_EQ(d.course(), 360);
   d.MouseDown(280, 15);
   d.MouseDown(280, 15);  // a double click's second press steps again
-  EXPECT_EQ(d.course, 20);
+  EXPECT_EQ(d.course(), 20);
 }
 
 TEST_F(Face, InitialPictureFixedFigures) {
@@ -260,7 +261,7 @@ TEST_F(Face, ButtonsAreDrawnOverTheFace) {
 TEST_F(Face, BusyDialDrawsNothingAndAFailedDrawingDoesNotFreezeIt) {
   Draw(360, 360, 0);
   dial.turtle->busy = 1;
-  dial.windSpeed = 40;
+  dial.StepSpeed(40);
   dial.DrawDial();
   EXPECT_EQ(At(150, 100), kBlack);
   EXPECT_EQ(dial.turtle->busy, 1);

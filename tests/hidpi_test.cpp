@@ -27,9 +27,9 @@ class HiDpiTest : public testing::Test {
     while (!form->windowHandle()->isExposed() && clock.elapsed() < 2000)
       QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     ASSERT_NE(form->dial, nullptr);
-    form->dial->course = 30;
-    form->dial->windDirection = 120;
-    form->dial->windSpeed = 25;
+    form->dial->StepCourse(30);
+    form->dial->StepWind(120);
+    form->dial->StepSpeed(25);
     ratio = form->devicePixelRatioF();
     // Painting the grab leaves the same picture in the dial's bitmap.
     shot = form->grab().toImage().convertToFormat(QImage::Format_RGB32);

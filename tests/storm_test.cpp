@@ -118,7 +118,7 @@ class Storm {
   }
 
   Values Now() const {
-    return {form->dial->course, form->dial->windDirection, form->dial->windSpeed};
+    return {form->dial->course(), form->dial->windDirection(), form->dial->windSpeed()};
   }
 
  private:
@@ -202,7 +202,7 @@ class Storm {
 void ExpectInRange(const Values& v) {
   EXPECT_TRUE(v.course >= 10 && v.course <= 360 && v.course % 10 == 0) << v.course;
   EXPECT_TRUE(v.wind >= 10 && v.wind <= 360 && v.wind % 10 == 0) << v.wind;
-  EXPECT_TRUE(v.speed >= 0 && v.speed <= kMaxWindSpeed) << v.speed;
+  EXPECT_TRUE(v.speed >= 0 && v.speed <= RuleOf(DialValue::WindSpeed).maximum) << v.speed;
 }
 
 // Repaints the window's dial and compares its picture, in the turtle and on the screen, with a
@@ -210,9 +210,9 @@ void ExpectInRange(const Values& v) {
 void ExpectFreshPicture(TKWind* dial) {
   dial->repaint();
   WindDial fresh;
-  fresh.course = dial->course;
-  fresh.windDirection = dial->windDirection;
-  fresh.windSpeed = dial->windSpeed;
+  fresh.StepCourse(dial->course());
+  fresh.StepWind(dial->windDirection());
+  fresh.StepSpeed(dial->windSpeed());
   fresh.DrawDial();
   fresh.DrawButtons();
   const Bitmap& want = *fresh.turtle->bitmap;
@@ -303,9 +303,9 @@ TEST(EventStorm, RepaintsDoNotGrowResidentMemory) {
   // Steps chosen so that every course, wind direction and speed comes round, as the warm-up must
   // fill the glyph caches with everything the measured repaints draw.
   auto repaint = [&](int i) {
-    dial->course = WrapDegrees(10 * i);
-    dial->windDirection = WrapDegrees(70 * i);
-    dial->windSpeed = i % (kMaxWindSpeed + 1);
+    dial->StepCourse(10 * i);
+    dial->StepWind(70 * i);
+    dial->StepSpeed(i % (RuleOf(DialValue::WindSpeed).maximum + 1));
     dial->repaint();
   };
   for (int i = 0; i < 36 * 41; ++i) repaint(i);

@@ -13,11 +13,9 @@ int main(int argc, char** argv) {
   }
   WindDial dial;
   if (argc == 5) {
-    dial.course = WrapDegrees(std::atoi(argv[2]));
-    dial.windDirection = WrapDegrees(std::atoi(argv[3]));
-    dial.windSpeed = std::atoi(argv[4]) < 0               ? 0
-                     : std::atoi(argv[4]) > kMaxWindSpeed ? kMaxWindSpeed
-                                                          : std::atoi(argv[4]);
+    dial.StepCourse(std::atoi(argv[2]));
+    dial.StepWind(std::atoi(argv[3]));
+    dial.StepSpeed(std::atoi(argv[4]));
   }
   struct : CopyTarget {
     void CopyPixels(const std::uint32_t* pixels, int width, int height) override {

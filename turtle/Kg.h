@@ -26,6 +26,11 @@ int TruncInt(long double v);
 
 inline constexpr double kRadiansPerDegree = 0.017453292519943295;
 
+// The modes Circle, Box and Text take.
+enum CircleMode : int { kCircleOutline = 0, kCircleFilled = 1 };
+enum BoxMode : int { kBoxFramed = 0, kBoxFilled = 1 };
+enum TextMode : int { kTextUpright = 0, kTextRotated = 1, kTextCentred = 2 };
+
 class TKG {
  public:
   TKG();
