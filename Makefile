@@ -1,7 +1,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all setup build test run package bench startup check fuzz leakcheck clean
+.PHONY: all setup build test run package bench startup check fuzz leakcheck mingw-core clean
 
 all: build
 
@@ -56,6 +56,13 @@ fuzz: setup
 # A whole window session under valgrind memcheck; any definite or indirect leak fails it.
 leakcheck: build
 	@./scripts/leakcheck.sh $(BUILD)
+
+# The toolkit-free core and its tests compiled for 32-bit Windows with MinGW-w64, warnings as
+# errors; the objects go to $(BUILD)/mingw-core. `make test` runs the same check when the
+# compiler is installed.
+mingw-core:
+	@cmake -DSOURCE_DIR=$(CURDIR) -DWORK_DIR=$(abspath $(BUILD))/mingw-core -DREQUIRED=ON \
+	  -P tests/mingw_core.cmake
 
 clean:
 	@rm -rf $(BUILD) build-bench $(CHECK_BUILD) build-fuzz

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <random>
 #include <utility>
 #include <vector>
 
@@ -161,6 +164,52 @@ TEST(Bitmap, ExtremeLinesAreClippedExactly) {
   c.MoveTo(-1000, -2000);  // passes wide of the bitmap
   c.LineTo(-10, 2000);
   EXPECT_EQ(Count(c, kWhite), 0);
+}
+
+namespace {
+
+// Whether step i of a line A steps long on its major axis and B on its minor one lies q off the
+// start: q = floor((2iB + A) / 2A), that is -A <= 2(iB - Aq) < A. Where q is within 2 of iB / A,
+// iB - Aq is small, so its 64-bit wrap-around value is exact even when iB and Aq are not.
+bool OnLine(long long i, long long q, long long a, long long b) {
+  if (std::fabs(static_cast<double>(q) - static_cast<double>(i) * b / a) > 2) return false;
+  const auto d = static_cast<long long>(static_cast<unsigned long long>(i) * b -
+                                        static_cast<unsigned long long>(a) * q);
+  return -a <= 2 * d && 2 * d < a;
+}
+
+}  // namespace
+
+// Lines from far off the bitmap enter it part-way along, where the walk starts with a division
+// whose operands need all 64 bits; every pixel is checked against the rule above.
+TEST(Bitmap, FarLinesFollowTheRoundingRuleOnTheBitmap) {
+  constexpr int kSide = 12;
+  auto check = [](long long x0, long long y0, long long x1, long long y1) {
+    Bitmap b = Blank(kSide, kSide);
+    b.SetPenColour(kWhite);
+    b.MoveTo(static_cast<int>(x0), static_cast<int>(y0));
+    b.LineTo(static_cast<int>(x1), static_cast<int>(y1));
+    const long long dx = x1 - x0, dy = y1 - y0, sx = dx < 0 ? -1 : 1, sy = dy < 0 ? -1 : 1;
+    const bool xMajor = std::llabs(dx) >= std::llabs(dy);
+    for (int y = 0; y < kSide; ++y)
+      for (int x = 0; x < kSide; ++x) {
+        const long long i = xMajor ? (x - x0) * sx : (y - y0) * sy;
+        const long long q = xMajor ? (y - y0) * sy : (x - x0) * sx;
+        const long long a = std::llabs(xMajor ? dx : dy), minor = std::llabs(xMajor ? dy : dx);
+        ASSERT_EQ(b.GetPixel(x, y) == kWhite, i >= 0 && i < a && OnLine(i, q, a, minor))
+            << x0 << "," << y0 << " to " << x1 << "," << y1 << " at " << x << "," << y;
+      }
+  };
+  // Every other step of this one is exactly half-way between two rows.
+  check(INT_MIN + 1, -(1 << 30), INT_MAX, (1 << 30) - 1);
+  std::mt19937 random(12345);
+  std::uniform_int_distribution<int> far(INT_MIN + 2 * kSide, INT_MAX), near(0, kSide - 1),
+      bit(0, 1);
+  for (int n = 0; n < 300; ++n) {
+    // Through or next to the middle of a pixel of the bitmap, with far ends on either side.
+    const long long x0 = far(random), y0 = far(random);
+    check(x0, y0, 2 * near(random) - x0 + bit(random), 2 * near(random) - y0 + bit(random));
+  }
 }
 
 TEST(Bitmap, RectanglesIncludeLeftTopAndExcludeRightBottom) {

@@ -8,10 +8,6 @@
 
 namespace {
 
-// A line's minor-axis offset needs 2 * i * B before the division; with int endpoints that can
-// exceed 64 bits.
-__extension__ using Wide = __int128;
-
 int SaturateInt(long long v) {
   return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX));
 }
@@ -123,13 +119,23 @@ void Bitmap::LineTo(int x, int y) {
   }
   if (lo > hi) return;
 
-  // Minor offset at step i is floor((2iB + A) / 2A): i * B / A rounded, halves away from the start.
-  // Lines that start on the bitmap begin at step 0 and need no division.
+  // Minor offset at step i is floor((2iB + A) / 2A): i * B / A rounded, halves away from the start;
+  // e = (2iB + A) mod 2A is the walk's error term. Lines that start on the bitmap begin at step 0
+  // and need no division. Otherwise, with lo * B = Q * A + R, the offset is Q, or Q + 1 once
+  // 2R >= A. Nothing overflows: int endpoints are less than 2^32 apart and lo < A, B <= A, so
+  // lo * B < 2^64 fits an unsigned 64-bit product and 2R < 2A < 2^33.
   long long q = 0, e = a;
   if (lo > 0) {
-    const Wide num = Wide{2} * lo * b + a;
-    q = static_cast<long long>(num / (2 * a));
-    e = static_cast<long long>(num % (2 * a));
+    const auto product = static_cast<unsigned long long>(lo) * static_cast<unsigned long long>(b);
+    const auto ua = static_cast<unsigned long long>(a);
+    q = static_cast<long long>(product / ua);
+    const long long twiceR = 2 * static_cast<long long>(product % ua);
+    if (twiceR >= a) {
+      ++q;
+      e = twiceR - a;
+    } else {
+      e = twiceR + a;
+    }
   }
   for (long long i = lo; i <= hi; ++i) {
     const long long n = n0 + stepN * q;

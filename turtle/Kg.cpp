@@ -3,6 +3,8 @@
 #include <climits>
 #include <cmath>
 
+#include "turtle/Extended.h"
+
 namespace {
 
 // trunc(RoundHalfAway(v)); on the bitmap's scale the sum's truncation is the floor, with no
@@ -17,7 +19,7 @@ int PixelCoord(double v) {
 }
 
 int Offset(int base, int size) {
-  return TruncInt(static_cast<long double>(base) + size);
+  return TruncInt(static_cast<double>(base) + size);
 }
 
 }  // namespace
@@ -27,7 +29,7 @@ double RoundHalfAway(double v) {
   return -std::floor(std::fabs(v) + 0.5);
 }
 
-int TruncInt(long double v) {
+int TruncInt(double v) {
   if (std::isnan(v)) return INT_MIN;
   if (v <= INT_MIN) return INT_MIN;
   if (v >= INT_MAX) return INT_MAX;
@@ -86,8 +88,8 @@ void TKG::Turn(double a) {
 // not taken at all, so the turtle keeps a position it can come back from.
 void TKG::Forward(double d) {
   const SinCos r = trig_.Of(heading * kRadiansPerDegree);
-  const double nx = static_cast<double>(x + static_cast<long double>(r.sin) * d);
-  const double ny = static_cast<double>(y - static_cast<long double>(r.cos) * d);
+  const double nx = StepCoordinate(x, r.sin, d);
+  const double ny = StepCoordinate(y, -r.cos, d);
   if (!std::isfinite(nx) || !std::isfinite(ny)) return;
   x = nx;
   y = ny;
@@ -157,9 +159,9 @@ void TKG::Text(const std::string& utf8, int mode) {
     // Evaluated in extended precision: sin and cos of whole quarter turns are tiny non-zero
     // values, which move a centred text by one pixel at some headings.
     const TextExtent extent = bitmap->MeasureText(utf8);
-    const long double hw = extent.width / 2, hh = extent.height / 2;
-    px = TruncInt(x0 - hh * static_cast<long double>(s) - hw * static_cast<long double>(c));
-    py = TruncInt(y0 - hh * static_cast<long double>(c) + hw * static_cast<long double>(s));
+    const int hw = extent.width / 2, hh = extent.height / 2;
+    px = TruncInt(TruncOfDifference(x0, hh, s, hw, c));
+    py = TruncInt(TruncOfDifference(y0, hh, c, hw, -s));
   }
   bitmap->SetFillClear();
   bitmap->TextOut(px, py, utf8);

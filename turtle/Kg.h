@@ -22,7 +22,7 @@ double RoundHalfAway(double v);
 
 // Truncation toward zero to a 32-bit int. Values beyond the int range saturate and NaN gives
 // INT_MIN (the x86 conversion's "integer indefinite"), so any turtle state stays drawable.
-int TruncInt(long double v);
+int TruncInt(double v);
 
 inline constexpr double kRadiansPerDegree = 0.017453292519943295;
 
