@@ -115,17 +115,17 @@ void TKG::MovePen(int px, int py) {
 
 void TKG::Circle(int r, int mode) {
   const double cx = RoundHalfAway(x), cy = RoundHalfAway(y);
-  if (mode == 0) bitmap->SetFillClear();
-  if (mode == 1) bitmap->SetFillSolid();
+  if (mode == kCircleOutline) bitmap->SetFillClear();
+  if (mode == kCircleFilled) bitmap->SetFillSolid();
   bitmap->Ellipse(TruncInt(cx - r), TruncInt(cy + r), TruncInt(cx + r), TruncInt(cy - r));
 }
 
 void TKG::Box(int w, int h, int mode) {
   const int px = PixelCoord(x), py = PixelCoord(y);
-  if (mode == 0) {
+  if (mode == kBoxFramed) {
     bitmap->SetFillSolid();
     bitmap->FrameRect(px, py, Offset(px, w), Offset(py, h));
-  } else if (mode == 1) {
+  } else if (mode == kBoxFilled) {
     bitmap->SetFillSolid();
     bitmap->FillRect(px, py, Offset(px, w), Offset(py, h));
   }
@@ -137,8 +137,8 @@ void TKG::Fill() {
   bitmap->FloodFill(px, py);
 }
 
-// Mode 0: upright, top-left at the turtle. Mode 1 (any other positive mode): turned to the
-// heading, tops of the letters facing it. Mode 2: turned and centred on the turtle.
+// Upright (any mode of 0 or below): top-left at the turtle. Rotated (any other positive mode):
+// turned to the heading, tops of the letters facing it. Centred: turned and centred on the turtle.
 void TKG::Text(const std::string& utf8, int mode) {
   const int x0 = PixelCoord(x), y0 = PixelCoord(y);
   const double a = 360.0 - heading;
@@ -155,7 +155,7 @@ void TKG::Text(const std::string& utf8, int mode) {
   bitmap->SetFontColour(font->colour);
 
   int px = x0, py = y0;
-  if (mode == 2) {
+  if (mode == kTextCentred) {
     // Evaluated in extended precision: sin and cos of whole quarter turns are tiny non-zero
     // values, which move a centred text by one pixel at some headings.
     const TextExtent extent = bitmap->MeasureText(utf8);
