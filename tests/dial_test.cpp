@@ -1,16 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <cstdio>
 #include <stdexcept>
 
 #include "dial/WindDial.h"
+#include "tests/Pixels.h"
 
 namespace {
-
-constexpr std::uint32_t kBlack = 0x000000;
-constexpr std::uint32_t kWhite = 0xFFFFFF;
-constexpr std::uint32_t kGrey = 0xAAAAAA;
 
 // Counts the repaints the dial asks for.
 class CountingDial : public WindDial {
@@ -31,10 +27,7 @@ struct Face : ::testing::Test {
   }
   std::uint32_t At(int x, int y) const { return dial.turtle->bitmap->GetPixel(x, y); }
   int CountIn(int x0, int y0, int x1, int y1, std::uint32_t colour) const {
-    int n = 0;
-    for (int y = y0; y <= y1; ++y)
-      for (int x = x0; x <= x1; ++x) n += At(x, y) == colour;
-    return n;
+    return ::CountIn(*dial.turtle->bitmap, x0, y0, x1, y1, colour);
   }
   // Every pixel around a text's cell equals the same text drawn alone at reference point (x, y):
   // the renderer is shared, so only the placement is under test.
@@ -283,17 +276,11 @@ TEST_F(Face, BusyDialDrawsNothingAndAFailedDrawingDoesNotFreezeIt) {
 }
 
 TEST_F(Face, PaintCopiesTheWholePicture) {
-  struct Capture : CopyTarget {
-    void CopyPixels(const std::uint32_t* p, int w, int h) override {
-      ASSERT_EQ(w, 300);
-      ASSERT_EQ(h, 300);
-      out.assign(p, p + w * h);
-    }
-    std::vector<std::uint32_t> out;
-  } target;
+  Capture target;
   dial.Paint(target);
-  ASSERT_EQ(target.out.size(), 300u * 300u);
-  EXPECT_EQ(target.out[50 * 300 + 150], 0xFFFFFFFFu);
-  EXPECT_EQ(target.out[0], 0xFF000000u);
-  EXPECT_EQ(target.out[10 * 300 + 255], 0xFFAAAAAAu);
+  ASSERT_EQ(target.width, 300);
+  ASSERT_EQ(target.height, 300);
+  EXPECT_EQ(target.At(150, 50), 0xFFFFFFFFu);
+  EXPECT_EQ(target.At(0, 0), 0xFF000000u);
+  EXPECT_EQ(target.At(255, 10), 0xFFAAAAAAu);
 }
