@@ -7,19 +7,11 @@
 
 #include <QAccessible>
 #include <QAccessibleValueChangeEvent>
-#include <QElapsedTimer>
-#include <QKeyEvent>
-#include <QMouseEvent>
-#include <QWindow>
-#include <cmath>
 #include <limits>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "app/F01.h"
-#include "dial/Kwind.h"
-#include "tests/PaintCounter.h"
+#include "tests/FormFixture.h"
 
 namespace {
 
@@ -70,28 +62,13 @@ class Listening {
   bool wasActive_ = false;
 };
 
-void Pump(int ms = 50) {
-  QElapsedTimer clock;
-  clock.start();
-  while (clock.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-}
-
-class A11yTest : public testing::Test {
+class A11yTest : public FormTest {
  protected:
   void SetUp() override {
-    form = std::make_unique<TFQuorel>();
-    form->show();
-    Pump();
-    dial = form->dial;
-    ASSERT_NE(dial, nullptr);
+    ASSERT_NO_FATAL_FAILURE(FormTest::SetUp());
     face = QAccessible::queryAccessibleInterface(dial);
     ASSERT_NE(face, nullptr);
     ASSERT_EQ(face->childCount(), 3);
-  }
-
-  void TearDown() override {
-    form.reset();
-    Pump(10);
   }
 
   QAccessibleValueInterface* Value(int index) {
@@ -99,24 +76,6 @@ class A11yTest : public testing::Test {
     return child != nullptr ? child->valueInterface() : nullptr;
   }
 
-  void Click(QPoint at) {
-    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-      QMouseEvent event(type, at, form->mapToGlobal(at), Qt::LeftButton,
-                        type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
-                        Qt::NoModifier);
-      QCoreApplication::sendEvent(form->windowHandle(), &event);
-    }
-  }
-
-  void Key(int key) {
-    for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
-      QKeyEvent event(type, key, Qt::NoModifier);
-      QCoreApplication::sendEvent(form->windowHandle(), &event);
-    }
-  }
-
-  std::unique_ptr<TFQuorel> form;
-  TKWind* dial = nullptr;
   QAccessibleInterface* face = nullptr;
 };
 
@@ -185,7 +144,7 @@ TEST_F(A11yTest, SettingAValueFollowsTheDialRulesAndRepaints) {
     const DialValue which = listed[c.index];
     dial->Set(which, c.before);
     Pump(10);
-    PaintCounter paints(dial);
+    EventCounter paints(dial);
     Value(c.index)->setCurrentValue(c.set);
     const std::string what = face->child(c.index)->text(QAccessible::Name).toStdString() +
                              " set to " + c.set.toString().toStdString();
@@ -208,8 +167,8 @@ TEST_F(A11yTest, EveryChangeIsAnnouncedWhateverMadeIt) {
     ASSERT_TRUE(QAccessible::isActive());
 
     Click({150, 150});  // gives the dial the keys and changes nothing
-    Key(Qt::Key_PageDown);
-    Key(Qt::Key_Home);
+    SendKey(form.get(), Qt::Key_PageDown);
+    SendKey(form.get(), Qt::Key_Home);
     Click({282, 277});  // speed up
     Click({262, 277});  // speed down
     Click({262, 277});  // speed already 0: no change, no announcement
