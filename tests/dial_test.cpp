@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <limits>
 #include <stdexcept>
 
 #include "dial/WindDial.h"
@@ -98,6 +99,37 @@ TEST(DialRules, KeyTableStepsAndWraps) {
   EXPECT_EQ(d.windSpeed(), 0);
   for (int i = 0; i < 36; ++i) d.KeyDown(kKeyPageDown);
   EXPECT_EQ(d.course(), 10);
+  EXPECT_EQ(d.windDirection(), 10);
+  // A direction off the 10-degree grid wraps by the same rule.
+  d.StepCourse(355);
+  d.KeyDown(kKeyPageDown);
+  EXPECT_EQ(d.course(), 5);
+  d.KeyDown(kKeyPageUp);
+  EXPECT_EQ(d.course(), 355);
+}
+
+// What a screen reader may set: any real number, taken to the nearest value a step could reach.
+TEST(DialRules, NearestAllowedRoundsToAStepWithinTheRange) {
+  constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+  constexpr double kInf = std::numeric_limits<double>::infinity();
+  constexpr DialValue kCourse = DialValue::Course, kWind = DialValue::WindDirection,
+                      kSpeed = DialValue::WindSpeed;
+  // The last three are no number, which leaves the value as it is.
+  struct Case {
+    DialValue which;
+    double v;
+    int current, want;
+  } cases[] = {{kCourse, 370, 360, 10},   {kCourse, 374.9, 360, 10}, {kCourse, 376, 360, 20},
+               {kCourse, 0, 100, 360},    {kCourse, -10, 100, 350},  {kWind, 40, 360, 40},
+               {kWind, 355, 100, 360},    {kWind, -724, 100, 360},   {kSpeed, 50, 0, 40},
+               {kSpeed, -3, 20, 0},       {kSpeed, 12.6, 0, 13},     {kSpeed, kNaN, 7, 7},
+               {kCourse, kInf, 100, 100}, {kWind, -kInf, 100, 100}};
+  for (const Case& c : cases)
+    EXPECT_EQ(NearestAllowed(c.which, c.v, c.current), c.want)
+        << RuleOf(c.which).name << " " << c.v;
+  // Far beyond a turn: where it lands is not fixed, but it is a direction the keys could reach.
+  const int far = NearestAllowed(DialValue::Course, 1e300, 100);
+  EXPECT_TRUE(far >= 10 && far <= 360 && far % 10 == 0) << far;
 }
 
 TEST(DialRules, CompassLabelsEveryThirtyDegrees) {
