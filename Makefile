@@ -1,7 +1,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all setup build test run package bench startup check fuzz leakcheck mingw-core clean
+.PHONY: all setup build test run package bench startup check fuzz leakcheck mingw-core golden clean
 
 all: build
 
@@ -19,6 +19,10 @@ run: build
 	@if [ -z "$${DISPLAY:-}" ] && [ -z "$${WAYLAND_DISPLAY:-}" ]; then \
 	  echo "quorel: no display to open a window on; try: xvfb-run make run"; exit 1; fi
 	@./$(BUILD)/quorel
+
+# Records the dial pictures in tests/golden again, after a deliberate change to the drawing.
+golden: build
+	@./$(BUILD)/tests/golden_test --record
 
 # The Debian package, $(BUILD)/quorel_<version>_<arch>.deb.
 package: build

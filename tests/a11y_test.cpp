@@ -7,19 +7,10 @@
 
 #include <QAccessible>
 #include <QAccessibleValueChangeEvent>
-#include <QElapsedTimer>
-#include <QKeyEvent>
-#include <QMouseEvent>
-#include <QWindow>
-#include <cmath>
-#include <limits>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "app/F01.h"
-#include "dial/Kwind.h"
-#include "tests/PaintCounter.h"
+#include "tests/FormFixture.h"
 
 namespace {
 
@@ -70,28 +61,13 @@ class Listening {
   bool wasActive_ = false;
 };
 
-void Pump(int ms = 50) {
-  QElapsedTimer clock;
-  clock.start();
-  while (clock.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-}
-
-class A11yTest : public testing::Test {
+class A11yTest : public FormTest {
  protected:
   void SetUp() override {
-    form = std::make_unique<TFQuorel>();
-    form->show();
-    Pump();
-    dial = form->dial;
-    ASSERT_NE(dial, nullptr);
+    ASSERT_NO_FATAL_FAILURE(FormTest::SetUp());
     face = QAccessible::queryAccessibleInterface(dial);
     ASSERT_NE(face, nullptr);
     ASSERT_EQ(face->childCount(), 3);
-  }
-
-  void TearDown() override {
-    form.reset();
-    Pump(10);
   }
 
   QAccessibleValueInterface* Value(int index) {
@@ -99,24 +75,6 @@ class A11yTest : public testing::Test {
     return child != nullptr ? child->valueInterface() : nullptr;
   }
 
-  void Click(QPoint at) {
-    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-      QMouseEvent event(type, at, form->mapToGlobal(at), Qt::LeftButton,
-                        type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
-                        Qt::NoModifier);
-      QCoreApplication::sendEvent(form->windowHandle(), &event);
-    }
-  }
-
-  void Key(int key) {
-    for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
-      QKeyEvent event(type, key, Qt::NoModifier);
-      QCoreApplication::sendEvent(form->windowHandle(), &event);
-    }
-  }
-
-  std::unique_ptr<TFQuorel> form;
-  TKWind* dial = nullptr;
   QAccessibleInterface* face = nullptr;
 };
 
@@ -156,28 +114,19 @@ TEST_F(A11yTest, DialIsAGroupOfThreeSlidersWithRangesAndValues) {
   EXPECT_EQ(face->child(-1), nullptr);
 }
 
-TEST_F(A11yTest, SettingAValueFollowsTheDialRulesAndRepaints) {
+// Each slider sets its own value through the dial's rule (whose cases the dial's own tests hold)
+// and repaints.
+TEST_F(A11yTest, SettingAValueGoesThroughTheDialRuleAndRepaints) {
   struct Case {
     int index;
     QVariant set;
     int before, after;
   } cases[] = {
-      {0, 370, 360, 10},
       {0, 374.9, 360, 10},
-      {0, 376, 360, 20},
-      {0, 0, 100, 360},
-      {0, -10, 100, 350},
-      {1, 40, 360, 40},
-      {1, 355, 100, 360},
-      {1, -724, 100, 360},
       {1, "130", 100, 130},
       {2, 50, 0, 40},
-      {2, -3, 20, 0},
-      {2, 12.6, 0, 13},
       // What is no number leaves the value alone.
       {2, "abc", 7, 7},
-      {2, std::numeric_limits<double>::quiet_NaN(), 7, 7},
-      {0, std::numeric_limits<double>::infinity(), 100, 100},
       {1, QVariant(), 100, 100},
   };
   const DialValue listed[] = {DialValue::Course, DialValue::WindDirection, DialValue::WindSpeed};
@@ -185,7 +134,7 @@ TEST_F(A11yTest, SettingAValueFollowsTheDialRulesAndRepaints) {
     const DialValue which = listed[c.index];
     dial->Set(which, c.before);
     Pump(10);
-    PaintCounter paints(dial);
+    EventCounter paints(dial);
     Value(c.index)->setCurrentValue(c.set);
     const std::string what = face->child(c.index)->text(QAccessible::Name).toStdString() +
                              " set to " + c.set.toString().toStdString();
@@ -195,10 +144,6 @@ TEST_F(A11yTest, SettingAValueFollowsTheDialRulesAndRepaints) {
       EXPECT_GE(paints.count, 1) << what;
     }
   }
-  // Far beyond a turn: where it lands is not fixed, but it is a direction the keys could reach.
-  Value(0)->setCurrentValue(1e300);
-  EXPECT_TRUE(dial->course() >= 10 && dial->course() <= 360 && dial->course() % 10 == 0)
-      << dial->course();
 }
 
 TEST_F(A11yTest, EveryChangeIsAnnouncedWhateverMadeIt) {
@@ -208,8 +153,8 @@ TEST_F(A11yTest, EveryChangeIsAnnouncedWhateverMadeIt) {
     ASSERT_TRUE(QAccessible::isActive());
 
     Click({150, 150});  // gives the dial the keys and changes nothing
-    Key(Qt::Key_PageDown);
-    Key(Qt::Key_Home);
+    SendKey(form.get(), Qt::Key_PageDown);
+    SendKey(form.get(), Qt::Key_Home);
     Click({282, 277});  // speed up
     Click({262, 277});  // speed down
     Click({262, 277});  // speed already 0: no change, no announcement

@@ -7,13 +7,10 @@
 #include <cstdlib>
 #include <random>
 #include <utility>
-#include <vector>
+
+#include "tests/Pixels.h"
 
 namespace {
-
-constexpr std::uint32_t kBlack = 0x000000;
-constexpr std::uint32_t kWhite = 0xFFFFFF;
-constexpr std::uint32_t kRed = 0x0000FF;
 
 Bitmap Blank(int w, int h) {
   Bitmap b;
@@ -22,24 +19,6 @@ Bitmap Blank(int w, int h) {
   b.SetFillColour(kBlack);
   b.FillRect(0, 0, w, h);
   return b;
-}
-
-struct Capture : CopyTarget {
-  void CopyPixels(const std::uint32_t* p, int w, int h) override {
-    pixels.assign(p, p + static_cast<std::size_t>(w) * h);
-    width = w;
-    height = h;
-  }
-  std::vector<std::uint32_t> pixels;
-  int width = -1;
-  int height = -1;
-};
-
-int Count(const Bitmap& b, std::uint32_t colour) {
-  int n = 0;
-  for (int y = 0; y < b.Height(); ++y)
-    for (int x = 0; x < b.Width(); ++x) n += b.GetPixel(x, y) == colour;
-  return n;
 }
 
 }  // namespace

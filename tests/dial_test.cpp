@@ -1,16 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <cstdio>
+#include <limits>
 #include <stdexcept>
 
 #include "dial/WindDial.h"
+#include "tests/Pixels.h"
 
 namespace {
-
-constexpr std::uint32_t kBlack = 0x000000;
-constexpr std::uint32_t kWhite = 0xFFFFFF;
-constexpr std::uint32_t kGrey = 0xAAAAAA;
 
 // Counts the repaints the dial asks for.
 class CountingDial : public WindDial {
@@ -31,10 +28,7 @@ struct Face : ::testing::Test {
   }
   std::uint32_t At(int x, int y) const { return dial.turtle->bitmap->GetPixel(x, y); }
   int CountIn(int x0, int y0, int x1, int y1, std::uint32_t colour) const {
-    int n = 0;
-    for (int y = y0; y <= y1; ++y)
-      for (int x = x0; x <= x1; ++x) n += At(x, y) == colour;
-    return n;
+    return ::CountIn(*dial.turtle->bitmap, x0, y0, x1, y1, colour);
   }
   // Every pixel around a text's cell equals the same text drawn alone at reference point (x, y):
   // the renderer is shared, so only the placement is under test.
@@ -105,6 +99,37 @@ TEST(DialRules, KeyTableStepsAndWraps) {
   EXPECT_EQ(d.windSpeed(), 0);
   for (int i = 0; i < 36; ++i) d.KeyDown(kKeyPageDown);
   EXPECT_EQ(d.course(), 10);
+  EXPECT_EQ(d.windDirection(), 10);
+  // A direction off the 10-degree grid wraps by the same rule.
+  d.StepCourse(355);
+  d.KeyDown(kKeyPageDown);
+  EXPECT_EQ(d.course(), 5);
+  d.KeyDown(kKeyPageUp);
+  EXPECT_EQ(d.course(), 355);
+}
+
+// What a screen reader may set: any real number, taken to the nearest value a step could reach.
+TEST(DialRules, NearestAllowedRoundsToAStepWithinTheRange) {
+  constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+  constexpr double kInf = std::numeric_limits<double>::infinity();
+  constexpr DialValue kCourse = DialValue::Course, kWind = DialValue::WindDirection,
+                      kSpeed = DialValue::WindSpeed;
+  // The last three are no number, which leaves the value as it is.
+  struct Case {
+    DialValue which;
+    double v;
+    int current, want;
+  } cases[] = {{kCourse, 370, 360, 10},   {kCourse, 374.9, 360, 10}, {kCourse, 376, 360, 20},
+               {kCourse, 0, 100, 360},    {kCourse, -10, 100, 350},  {kWind, 40, 360, 40},
+               {kWind, 355, 100, 360},    {kWind, -724, 100, 360},   {kSpeed, 50, 0, 40},
+               {kSpeed, -3, 20, 0},       {kSpeed, 12.6, 0, 13},     {kSpeed, kNaN, 7, 7},
+               {kCourse, kInf, 100, 100}, {kWind, -kInf, 100, 100}};
+  for (const Case& c : cases)
+    EXPECT_EQ(NearestAllowed(c.which, c.v, c.current), c.want)
+        << RuleOf(c.which).name << " " << c.v;
+  // Far beyond a turn: where it lands is not fixed, but it is a direction the keys could reach.
+  const int far = NearestAllowed(DialValue::Course, 1e300, 100);
+  EXPECT_TRUE(far >= 10 && far <= 360 && far % 10 == 0) << far;
 }
 
 TEST(DialRules, CompassLabelsEveryThirtyDegrees) {
@@ -283,17 +308,11 @@ TEST_F(Face, BusyDialDrawsNothingAndAFailedDrawingDoesNotFreezeIt) {
 }
 
 TEST_F(Face, PaintCopiesTheWholePicture) {
-  struct Capture : CopyTarget {
-    void CopyPixels(const std::uint32_t* p, int w, int h) override {
-      ASSERT_EQ(w, 300);
-      ASSERT_EQ(h, 300);
-      out.assign(p, p + w * h);
-    }
-    std::vector<std::uint32_t> out;
-  } target;
+  Capture target;
   dial.Paint(target);
-  ASSERT_EQ(target.out.size(), 300u * 300u);
-  EXPECT_EQ(target.out[50 * 300 + 150], 0xFFFFFFFFu);
-  EXPECT_EQ(target.out[0], 0xFF000000u);
-  EXPECT_EQ(target.out[10 * 300 + 255], 0xFFAAAAAAu);
+  ASSERT_EQ(target.width, 300);
+  ASSERT_EQ(target.height, 300);
+  EXPECT_EQ(target.At(150, 50), 0xFFFFFFFFu);
+  EXPECT_EQ(target.At(0, 0), 0xFF000000u);
+  EXPECT_EQ(target.At(255, 10), 0xFFAAAAAAu);
 }

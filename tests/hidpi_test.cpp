@@ -3,44 +3,31 @@
 // per ratio. Whole ratios must copy each dial pixel to a square block; others must smooth.
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
 #include <QImage>
 #include <QPixmap>
-#include <QWindow>
 #include <algorithm>
 #include <cmath>
-#include <memory>
 
-#include "app/F01.h"
 #include "app/QuorelApp.h"
-#include "dial/Kwind.h"
+#include "tests/FormFixture.h"
+#include "tests/Pixels.h"
 
 namespace {
 
-class HiDpiTest : public testing::Test {
+class HiDpiTest : public FormTest {
  protected:
   void SetUp() override {
-    form = std::make_unique<TFQuorel>();
-    form->show();
-    QElapsedTimer clock;
-    clock.start();
-    while (!form->windowHandle()->isExposed() && clock.elapsed() < 2000)
-      QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    ASSERT_NE(form->dial, nullptr);
-    form->dial->StepCourse(30);
-    form->dial->StepWind(120);
-    form->dial->StepSpeed(25);
+    ASSERT_NO_FATAL_FAILURE(FormTest::SetUp());
+    Set(dial, {30, 120, 25});
     ratio = form->devicePixelRatioF();
     // Painting the grab leaves the same picture in the dial's bitmap.
     shot = form->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    dial->turtle->DrawTo(picture);
   }
 
-  // A dial pixel as the window shows it.
-  QRgb DialPixel(int x, int y) const { return PixelOf(form->dial->turtle->bitmap->GetPixel(x, y)); }
-
-  std::unique_ptr<TFQuorel> form;
   qreal ratio = 1;
   QImage shot;
+  Capture picture;  // the dial's own pixels, in the window's layout
 };
 
 TEST_F(HiDpiTest, WholeRatioCopiesEachDialPixelToASquareBlock) {
@@ -52,7 +39,7 @@ TEST_F(HiDpiTest, WholeRatioCopiesEachDialPixelToASquareBlock) {
   int wrong = 0;
   for (int y = 0; y < shot.height(); ++y) {
     for (int x = 0; x < shot.width(); ++x) {
-      const QRgb want = DialPixel(x / n, y / n);
+      const QRgb want = picture.At(x / n, y / n);
       if (shot.pixel(x, y) == want) continue;
       if (wrong++ == 0) {
         ADD_FAILURE() << "device pixel " << x << "," << y << " is " << std::hex << shot.pixel(x, y)
@@ -80,7 +67,7 @@ TEST_F(HiDpiTest, FractionalRatioIsSmoothed) {
       for (int dy = -1; dy <= 1 && !found; ++dy) {
         for (int dx = -1; dx <= 1 && !found; ++dx) {
           const int px = std::clamp(sx + dx, 0, side - 1), py = std::clamp(sy + dy, 0, side - 1);
-          found = DialPixel(px, py) == shot.pixel(x, y);
+          found = picture.At(px, py) == shot.pixel(x, y);
         }
       }
       blended += !found;

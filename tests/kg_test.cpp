@@ -6,10 +6,9 @@
 #include <cmath>
 #include <limits>
 
-namespace {
+#include "tests/Pixels.h"
 
-constexpr std::uint32_t kBlack = 0x000000;
-constexpr std::uint32_t kWhite = 0xFFFFFF;
+namespace {
 
 struct Turtle : ::testing::Test {
   Turtle() {
@@ -18,12 +17,6 @@ struct Turtle : ::testing::Test {
     t.SetColor(0xFFFFFF);
   }
   std::uint32_t At(int x, int y) const { return t.bitmap->GetPixel(x, y); }
-  int Count(std::uint32_t colour) const {
-    int n = 0;
-    for (int y = 0; y < t.bitmap->Height(); ++y)
-      for (int x = 0; x < t.bitmap->Width(); ++x) n += At(x, y) == colour;
-    return n;
-  }
   TKG t;
 };
 
@@ -116,7 +109,7 @@ TEST_F(Turtle, NonFiniteResultsLeaveTheTurtleWhereItWas) {
   t.SetHeading(kMax);
   t.Turn(kMax);  // the sum overflows
   EXPECT_EQ(t.heading, kMax);
-  EXPECT_EQ(Count(kWhite), 0);
+  EXPECT_EQ(Count(*t.bitmap, kWhite), 0);
   EXPECT_EQ(t.bitmap->CurrentX(), 100);
   EXPECT_EQ(t.bitmap->CurrentY(), 120);
 
@@ -141,13 +134,13 @@ TEST_F(Turtle, PenUpMovesTheCurrentPointForTheNextLine) {
   t.SetPos(10, 10);
   t.SetHeading(90);
   t.Forward(20);
-  EXPECT_EQ(Count(kWhite), 0);
+  EXPECT_EQ(Count(*t.bitmap, kWhite), 0);
   t.PenDown();
   t.SetPos(30, 20);  // draws from (30, 10), where the pen-up move ended
   EXPECT_EQ(At(30, 10), kWhite);
   EXPECT_EQ(At(30, 19), kWhite);
   EXPECT_EQ(At(30, 20), kBlack);
-  EXPECT_EQ(Count(kWhite), 10);
+  EXPECT_EQ(Count(*t.bitmap, kWhite), 10);
   t.SetX(25);  // y stays 20
   EXPECT_EQ(At(30, 20), kWhite);
   EXPECT_EQ(At(25, 20), kBlack);
@@ -163,7 +156,7 @@ TEST_F(Turtle, OtherPenStatesMoveTheTurtleOnly) {
   EXPECT_EQ(t.y, 80);
   EXPECT_EQ(t.bitmap->CurrentX(), 40);
   EXPECT_EQ(t.bitmap->CurrentY(), 40);
-  EXPECT_EQ(Count(kWhite), 0);
+  EXPECT_EQ(Count(*t.bitmap, kWhite), 0);
 }
 
 TEST_F(Turtle, BoxesCoverTheirPixelsExactly) {
@@ -173,16 +166,16 @@ TEST_F(Turtle, BoxesCoverTheirPixelsExactly) {
   EXPECT_EQ(At(269, 24), kWhite);
   EXPECT_EQ(At(262, 17), kBlack);
   EXPECT_EQ(At(270, 24), kBlack);
-  EXPECT_EQ(Count(kWhite), 56);
+  EXPECT_EQ(Count(*t.bitmap, kWhite), 56);
   t.SetPos(149, 44);
   t.Box(3, 13, 1);
   EXPECT_EQ(At(151, 56), kWhite);
   EXPECT_EQ(At(152, 56), kBlack);
   EXPECT_EQ(At(149, 57), kBlack);
-  EXPECT_EQ(Count(kWhite), 56 + 39);
+  EXPECT_EQ(Count(*t.bitmap, kWhite), 56 + 39);
   t.Box(10, 10, 2);  // any other mode draws nothing
   t.Box(-10, 10, 1);
-  EXPECT_EQ(Count(kWhite), 56 + 39);
+  EXPECT_EQ(Count(*t.bitmap, kWhite), 56 + 39);
 }
 
 TEST_F(Turtle, OutlineCircleLeavesTheFillWhiteForTheNextBox) {
@@ -225,7 +218,7 @@ TEST_F(Turtle, ClearPaintsEverythingEvenAfterText) {
   t.SetHeading(45);
   t.Text("N", 2);
   t.Clear(0x0000FF);
-  EXPECT_EQ(Count(0x0000FFu), 300 * 300);
+  EXPECT_EQ(Count(*t.bitmap, 0x0000FFu), 300 * 300);
   EXPECT_EQ(t.x, 0);
   EXPECT_EQ(t.y, 0);
   EXPECT_EQ(t.heading, 0);
@@ -236,7 +229,7 @@ TEST_F(Turtle, EmptyTextDrawsNothingButMovesTheCurrentPoint) {
   t.SetFont("Arial", 20);
   t.SetPos(100, 120);
   t.Text("", 2);
-  EXPECT_EQ(Count(kWhite), 0);
+  EXPECT_EQ(Count(*t.bitmap, kWhite), 0);
   EXPECT_EQ(t.bitmap->CurrentX(), 100);
   EXPECT_EQ(t.bitmap->CurrentY(), 110);  // half the cell height above
   EXPECT_TRUE(t.bitmap->FillIsClear());
@@ -300,7 +293,7 @@ TEST_F(Turtle, UpTextIsDrawnInTheTemplateColourNearTheTurtle) {
       EXPECT_TRUE(x >= 99 && x <= 125 && y >= 100 && y < 120) << x << "," << y;
     }
   EXPECT_GT(inked, 20);
-  EXPECT_GT(Count(0x00FF00), 5);
+  EXPECT_GT(Count(*t.bitmap, 0x00FF00), 5);
 }
 
 TEST(TurtleRobustness, AnyInputIsSafeOnAnyBitmap) {

@@ -6,25 +6,18 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
-#include <QElapsedTimer>
 #include <QImage>
-#include <QKeyEvent>
-#include <QMenu>
-#include <QMouseEvent>
 #include <QPointer>
 #include <QTimer>
-#include <QWindow>
 #include <array>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
-#include <memory>
 #include <random>
 #include <set>
 
-#include "app/F01.h"
-#include "dial/Kwind.h"
-#include "tests/PaintCounter.h"
+#include "tests/FormFixture.h"
+#include "tests/Pixels.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define QUOREL_STORM_ASAN 1
@@ -58,26 +51,11 @@ void QuietHandler(QtMsgType type, const QMessageLogContext& context, const QStri
   previousHandler(type, context, message);
 }
 
-struct Values {
-  int course;
-  int wind;
-  int speed;
-};
-
-// The window system's view of a dial pixel, for comparing what reaches the screen.
-QRgb ScreenColour(std::uint32_t colour) {
-  return qRgb(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
-}
-
 class Storm {
  public:
   explicit Storm(std::uint32_t seed) : rng_(seed) {
     previousHandler = qInstallMessageHandler(QuietHandler);
-    form = std::make_unique<TFQuorel>();
-    form->show();
-    QElapsedTimer clock;
-    clock.start();
-    while (!form->windowHandle()->isExposed() && clock.elapsed() < 5000) Drain();
+    form = ShowForm();
     // A box would stop the storm in its own loop; none should ever come up, but if one does it is
     // counted and closed.
     QObject::connect(&modalGuard_, &QTimer::timeout, [this] {
@@ -117,9 +95,7 @@ class Storm {
     }
   }
 
-  Values Now() const {
-    return {form->dial->course(), form->dial->windDirection(), form->dial->windSpeed()};
-  }
+  Values Now() const { return Of(form->dial); }
 
  private:
   int Pick(int n) { return static_cast<int>(rng_() % static_cast<std::uint32_t>(n)); }
@@ -154,9 +130,7 @@ class Storm {
     Qt::MouseButtons held(Pick(256));
     if (type == QEvent::MouseButtonRelease) held &= ~Qt::MouseButtons(button);
     if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick) held |= button;
-    const QPoint at = Where();
-    QMouseEvent event(type, at, form->mapToGlobal(at), button, held, Modifiers());
-    QCoreApplication::sendEvent(form->windowHandle(), &event);
+    SendMouse(form.get(), type, Where(), button, held, Modifiers());
   }
 
   void Key() {
@@ -169,12 +143,8 @@ class Storm {
     const int key = Pick(3) != 0 ? kSteps[Pick(4)] : kOthers[Pick(kOthers.size())];
     const Qt::KeyboardModifiers modifiers = Modifiers();
     const bool autoRepeat = Pick(3) == 0;
-    QKeyEvent press(QEvent::KeyPress, key, modifiers, QString(), autoRepeat);
-    QCoreApplication::sendEvent(form->windowHandle(), &press);
-    if (Pick(4) != 0) {
-      QKeyEvent release(QEvent::KeyRelease, key, modifiers, QString(), autoRepeat);
-      QCoreApplication::sendEvent(form->windowHandle(), &release);
-    }
+    SendKeyEvent(form.get(), QEvent::KeyPress, key, modifiers, autoRepeat);
+    if (Pick(4) != 0) SendKeyEvent(form.get(), QEvent::KeyRelease, key, modifiers, autoRepeat);
   }
 
   // Through the widget, and through the window as the window system would.
@@ -210,21 +180,19 @@ void ExpectInRange(const Values& v) {
 void ExpectFreshPicture(TKWind* dial) {
   dial->repaint();
   WindDial fresh;
-  fresh.StepCourse(dial->course());
-  fresh.StepWind(dial->windDirection());
-  fresh.StepSpeed(dial->windSpeed());
-  fresh.DrawDial();
-  fresh.DrawButtons();
-  const Bitmap& want = *fresh.turtle->bitmap;
-  const Bitmap& got = *dial->turtle->bitmap;
-  ASSERT_EQ(got.Width(), WindDial::kSize);
-  ASSERT_EQ(got.Height(), WindDial::kSize);
+  Set(&fresh, Of(dial));
+  Capture want, got;
+  fresh.Paint(want);
+  dial->turtle->DrawTo(got);
+  ASSERT_EQ(got.width, WindDial::kSize);
+  ASSERT_EQ(got.height, WindDial::kSize);
+  // Captured pixels have the window's own layout, so they compare with the screen's directly.
   const QImage screen = dial->grab().toImage();
   ASSERT_EQ(screen.size(), QSize(WindDial::kSize, WindDial::kSize));
   for (int y = 0; y < WindDial::kSize; ++y)
     for (int x = 0; x < WindDial::kSize; ++x) {
-      ASSERT_EQ(got.GetPixel(x, y), want.GetPixel(x, y)) << x << "," << y;
-      ASSERT_EQ(screen.pixel(x, y), ScreenColour(want.GetPixel(x, y))) << x << "," << y;
+      ASSERT_EQ(got.At(x, y), want.At(x, y)) << x << "," << y;
+      ASSERT_EQ(screen.pixel(x, y), want.At(x, y)) << x << "," << y;
     }
 }
 
@@ -309,7 +277,7 @@ TEST(EventStorm, RepaintsDoNotGrowResidentMemory) {
     dial->repaint();
   };
   for (int i = 0; i < 36 * 41; ++i) repaint(i);
-  PaintCounter paints(dial);
+  EventCounter paints(dial);
   const long before = ResidentBytes();
   for (int i = 0; i < 10000; ++i) repaint(i);
   const long after = ResidentBytes();

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/Pixels.h"
+
 // Counts heap allocations so the warm repaint path can be held to allocating nothing. Kept out of
 // line so the compiler cannot pair an inlined malloc() or free() with new or delete and warn.
 static long g_allocations = 0;
@@ -27,8 +29,6 @@ static long g_allocations = 0;
 }
 
 namespace {
-
-constexpr std::uint32_t kWhite = 0xFFFFFF;
 
 FontSpec Arial(int height, int escapement = 0) {
   return {"Arial", height, 400, escapement};

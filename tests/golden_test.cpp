@@ -1,0 +1,196 @@
+// The dial as the program draws it against pictures recorded from the same code in tests/golden;
+// `make golden` records them again after a deliberate change to the drawing.
+//
+// Text is the one part that another rasteriser draws differently: this build draws it with
+// FreeType, a Windows build with GDI. So inside each text cell, widened a little, only the
+// amount of ink is compared, within a tolerance; every other pixel must match exactly, on every
+// platform. Where the text lands is held exactly by the dial's own tests.
+//
+//   golden_test --record    writes the pictures instead of comparing them
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "dial/WindDial.h"
+#include "tests/Pixels.h"
+#include "tests/Png.h"
+
+namespace {
+
+struct DialState {
+  int course, wind, speed;
+};
+
+// Start-up; a turned card with a slanted bar; the longest bar, reaching down into the readout;
+// course and wind either side of north.
+constexpr DialState kStates[] = {{360, 360, 0}, {90, 30, 25}, {360, 180, 40}, {10, 350, 1}};
+
+std::string Name(const DialState& s) {
+  char name[32];
+  std::snprintf(name, sizeof name, "dial_%03d_%03d_%02d", s.course, s.wind, s.speed);
+  return name;
+}
+
+void PrintTo(const DialState& s, std::ostream* os) {
+  *os << Name(s);
+}
+
+std::string GoldenPath(const DialState& s) {
+  return QUOREL_GOLDEN_DIR "/" + Name(s) + ".png";
+}
+
+Capture Render(const DialState& s) {
+  WindDial dial;
+  dial.StepCourse(s.course);
+  dial.StepWind(s.wind);
+  dial.StepSpeed(s.speed);
+  Capture picture;
+  dial.Paint(picture);
+  return picture;
+}
+
+// A text's character cell turned with the text: its centre, the direction the text reads in, and
+// half its size along and across that direction.
+struct Cell {
+  double x, y, ux, uy, halfWidth, halfHeight;
+  bool Contains(int px, int py) const {
+    constexpr double kSlack = 2;  // the text's origin is rounded, and edges are anti-aliased
+    const double dx = px + 0.5 - x, dy = py + 0.5 - y;
+    return std::abs(dx * ux + dy * uy) <= halfWidth + kSlack &&
+           std::abs(dy * ux - dx * uy) <= halfHeight + kSlack;
+  }
+};
+
+Cell CentredCell(const std::string& text, int height, double x, double y, double degrees) {
+  const double r = degrees * kRadiansPerDegree;
+  const double halfWidth = MeasureText({"Arial", height, 400, 0}, text).width / 2.0;
+  return {x, y, std::cos(r), std::sin(r), halfWidth, height / 2.0};
+}
+
+// Where the face and the buttons put their texts: label k centred 118 pixels out at screen
+// direction 10k - course, the readout upright with its top-left at (cx - 26, cy + 64), and each
+// button's letter centred at (x + 7, y + 8).
+std::vector<Cell> TextCells(const DialState& s) {
+  constexpr double kCentre = WindDial::kSize / 2;
+  std::vector<Cell> cells;
+  for (int k = 0; k < 36; ++k) {
+    const std::string& label = compassLabels()[k];
+    if (label.empty()) continue;
+    const double direction = 10.0 * k - s.course, r = direction * kRadiansPerDegree;
+    cells.push_back(CentredCell(label, 20, kCentre + 118 * std::sin(r), kCentre - 118 * std::cos(r),
+                                direction));
+  }
+  char readout[16];
+  std::snprintf(readout, sizeof readout, "%03d  %02d", s.wind, s.speed);
+  Cell upright = CentredCell(readout, 20, 0, 0, 0);
+  upright.x = kCentre - 26 + upright.halfWidth;
+  upright.y = kCentre + 64 + upright.halfHeight;
+  cells.push_back(upright);
+  for (auto [x, y, letter] : {std::tuple{255, 10, "C"}, {10, 270, "W"}, {255, 270, "S"}})
+    cells.push_back(CentredCell(letter, 15, x + 7, y + 8, 0));
+  return cells;
+}
+
+// White is one pixel's worth of ink, black none.
+double Ink(std::uint32_t p) {
+  return ((p >> 16 & 0xFF) + (p >> 8 & 0xFF) + (p & 0xFF)) / 765.0;
+}
+
+// Room for another rasteriser's shapes and anti-aliasing; a missing letter, a stray stroke or
+// text in the wrong ink is still far outside it.
+bool InkMatches(double got, double want) {
+  return std::abs(got - want) <= 0.15 * want + 1;
+}
+
+class Golden : public testing::TestWithParam<DialState> {};
+
+TEST_P(Golden, DialMatchesItsRecordedPicture) {
+  const DialState& s = GetParam();
+  Capture want;
+  ASSERT_TRUE(ReadPng(GoldenPath(s), want))
+      << "cannot read " << GoldenPath(s) << "; `make golden` records it";
+  const Capture got = Render(s);
+  ASSERT_EQ(got.width, want.width);
+  ASSERT_EQ(got.height, want.height);
+
+  const std::vector<Cell> cells = TextCells(s);
+  std::vector<int> cellOf(got.pixels.size(), -1);
+  std::vector<double> inkGot(cells.size()), inkWant(cells.size());
+  for (int y = 0; y < got.height; ++y)
+    for (int x = 0; x < got.width; ++x)
+      for (std::size_t c = 0; c < cells.size(); ++c) {
+        if (!cells[c].Contains(x, y)) continue;
+        cellOf[y * got.width + x] = static_cast<int>(c);
+        inkGot[c] += Ink(got.At(x, y));
+        inkWant[c] += Ink(want.At(x, y));
+        break;
+      }
+
+  std::ostringstream failures;
+  failures.precision(1);
+  failures << std::fixed;
+  for (std::size_t c = 0; c < cells.size(); ++c) {
+    if (InkMatches(inkGot[c], inkWant[c])) continue;
+    failures << "text cell at " << cells[c].x << "," << cells[c].y << " holds " << inkGot[c]
+             << " pixels of ink, the recorded picture " << inkWant[c] << "\n";
+  }
+  // The difference picture shows the recorded one dimmed, red where the pictures differ beyond
+  // what is allowed and yellow where text pixels differ within the tolerance.
+  Capture diff = want;
+  int outside = 0, first = -1;
+  for (std::size_t i = 0; i < got.pixels.size(); ++i) {
+    const bool differs = got.pixels[i] != want.pixels[i];
+    const int c = cellOf[i];
+    if (differs && c < 0 && outside++ == 0) first = static_cast<int>(i);
+    if (!differs) {
+      diff.pixels[i] = 0xFF000000u | (want.pixels[i] >> 2 & 0x3F3F3F);
+    } else if (c < 0 || !InkMatches(inkGot[c], inkWant[c])) {
+      diff.pixels[i] = 0xFFFF0000u;
+    } else {
+      diff.pixels[i] = 0xFFFFFF00u;
+    }
+  }
+  if (outside > 0) {
+    failures << outside << " pixels differ outside the text cells, the first at "
+             << first % got.width << "," << first / got.width << std::hex << ": 0x"
+             << got.pixels[first] << ", recorded 0x" << want.pixels[first] << std::dec << "\n";
+  }
+  if (failures.str().empty()) return;
+
+  const std::filesystem::path actual = std::filesystem::absolute(Name(s) + "_actual.png");
+  const std::filesystem::path difference = std::filesystem::absolute(Name(s) + "_diff.png");
+  WritePng(actual.string(), got);
+  WritePng(difference.string(), diff);
+  ADD_FAILURE() << Name(s) << " differs from " << GoldenPath(s) << ":\n"
+                << failures.str() << "drawn now: " << actual.string()
+                << "\ndifference (red beyond tolerance): " << difference.string()
+                << "\n`make golden` records the pictures again if the change is meant.";
+}
+
+INSTANTIATE_TEST_SUITE_P(States, Golden, testing::ValuesIn(kStates),
+                         [](const auto& info) { return Name(info.param); });
+
+int Record() {
+  for (const DialState& s : kStates) {
+    if (!WritePng(GoldenPath(s), Render(s))) {
+      std::fprintf(stderr, "cannot write %s\n", GoldenPath(s).c_str());
+      return 1;
+    }
+    std::printf("recorded %s\n", GoldenPath(s).c_str());
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  if (argc == 2 && std::string(argv[1]) == "--record") return Record();
+  return RUN_ALL_TESTS();
+}
