@@ -14,7 +14,7 @@
 #include <filesystem>
 #include <sstream>
 #include <string>
-#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "dial/WindDial.h"
@@ -59,11 +59,11 @@ Capture Render(const DialState& s) {
 // half its size along and across that direction.
 struct Cell {
   double x, y, ux, uy, halfWidth, halfHeight;
+  double slack = 2;  // the text's origin is rounded, and edges are anti-aliased
   bool Contains(int px, int py) const {
-    constexpr double kSlack = 2;  // the text's origin is rounded, and edges are anti-aliased
     const double dx = px + 0.5 - x, dy = py + 0.5 - y;
-    return std::abs(dx * ux + dy * uy) <= halfWidth + kSlack &&
-           std::abs(dy * ux - dx * uy) <= halfHeight + kSlack;
+    return std::abs(dx * ux + dy * uy) <= halfWidth + slack &&
+           std::abs(dy * ux - dx * uy) <= halfHeight + slack;
   }
 };
 
@@ -75,7 +75,7 @@ Cell CentredCell(const std::string& text, int height, double x, double y, double
 
 // Where the face and the buttons put their texts: label k centred 118 pixels out at screen
 // direction 10k - course, the readout upright with its top-left at (cx - 26, cy + 64), and each
-// button's letter centred at (x + 7, y + 8).
+// button's letter inside its outlined button.
 std::vector<Cell> TextCells(const DialState& s) {
   constexpr double kCentre = WindDial::kSize / 2;
   std::vector<Cell> cells;
@@ -92,8 +92,10 @@ std::vector<Cell> TextCells(const DialState& s) {
   upright.x = kCentre - 26 + upright.halfWidth;
   upright.y = kCentre + 64 + upright.halfHeight;
   cells.push_back(upright);
-  for (auto [x, y, letter] : {std::tuple{255, 10, "C"}, {10, 270, "W"}, {255, 270, "S"}})
-    cells.push_back(CentredCell(letter, 15, x + 7, y + 8, 0));
+  // A letter is as tall as its button, so its cell is the button's inside: the frame is held
+  // exactly, and the letter's ink, in the frame's own grey, cannot change it.
+  for (auto [x, y] : {std::pair{255, 10}, {10, 270}, {255, 270}})
+    cells.push_back({x + 7.5, y + 7.5, 1, 0, 6.5, 6.5, 0});
   return cells;
 }
 
