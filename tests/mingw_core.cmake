@@ -9,7 +9,7 @@
 cmake_minimum_required(VERSION 3.25)
 
 # Core sources that draw through FreeType or fontconfig, which the Windows build replaces.
-set(MINGW_EXCLUDED_SOURCES turtle/Text.cpp)
+set(MINGW_EXCLUDED_SOURCES turtle/FreeTypeFontEngine.cpp)
 
 file(GLOB core_sources RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/turtle/*.cpp ${SOURCE_DIR}/dial/*.cpp)
 list(FILTER core_sources EXCLUDE REGEX "^dial/Kwind")

@@ -6,11 +6,16 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <map>
+#include <memory>
 #include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/Pixels.h"
+#include "turtle/FontEngine.h"
+#include "turtle/GlyphCache.h"
 
 // Counts heap allocations so the warm repaint path can be held to allocating nothing. Kept out of
 // line so the compiler cannot pair an inlined malloc() or free() with new or delete and warn.
@@ -220,6 +225,96 @@ TEST(TextCache, RepaintsAreIdenticalAndWarmRepaintsDoNotAllocate) {
   ResetTextCache();
   paint(again);
   EXPECT_EQ(again.pixels, cold.pixels);
+}
+
+// An engine with made-up metrics, so the shared layout, cache and blending can be checked
+// exactly: cells of 8 with the baseline 5 down, every character 3 wide, and every glyph a 2 x 2
+// box one pixel right of and two above its origin, inked on its diagonal. The first ink's
+// coverage tells the glyph, the font's height and whether the turn was a quarter.
+struct FakeEngine final : FontEngine {
+  struct Log {
+    std::vector<std::string> finds;
+    int renders = 0;
+  };
+  struct Font final : ScaledFont {
+    Font(Log& log, int height) : log(log), height(height) {}
+    CellMetrics Metrics() const override { return {5, 8}; }
+    CharMetrics Char(char32_t cp) override { return {cp, 3}; }
+    bool Render(GlyphId glyph, const Rotation& turn, Coverage& out) override {
+      ++log.renders;
+      if (glyph == '!') return false;
+      const bool quarter = turn.cos == 0 && turn.sin == 1;
+      rows[0] = static_cast<std::uint8_t>(glyph + height + (quarter ? 100 : 0));
+      out = {1, 2, 2, 2, 3, rows};  // the third byte of each row lies outside the box
+      return true;
+    }
+    Log& log;
+    int height;
+    std::uint8_t rows[6] = {0, 0, 99, 0, 255, 99};
+  };
+  explicit FakeEngine(Log& log) : log(log) {}
+  std::unique_ptr<ScaledFont> Find(const FontRequest& r) override {
+    log.finds.push_back(std::string(r.face) + " " + std::to_string(r.height) + " " +
+                        std::to_string(r.weight));
+    return r.face == "None" ? nullptr : std::make_unique<Font>(log, r.height);
+  }
+  Log& log;
+};
+
+// Coverage of every inked pixel of a white-on-black canvas, by position.
+std::map<std::pair<int, int>, int> Inked(const Canvas& canvas) {
+  std::map<std::pair<int, int>, int> inked;
+  for (int i = 0; i < canvas.width * canvas.height; ++i) {
+    if (canvas.pixels[i] != 0)
+      inked[{i % canvas.width, i / canvas.width}] = canvas.pixels[i] & 0xFF;
+  }
+  return inked;
+}
+
+TEST(TextThroughAnEngine, GlyphsSitOnTheTurnedBaselineAtTheirAdvances) {
+  FakeEngine::Log log;
+  GlyphCache cache(std::make_unique<FakeEngine>(log));
+  auto draw = [&](const FontSpec& font, std::string_view text) {
+    Canvas canvas(40, 40);
+    DrawText(cache, canvas.pixels.data(), 40, 40, 40, font, 10, 20, text, kWhite);
+    return Inked(canvas);
+  };
+  const TextExtent extent = MeasureText(cache, Arial(20), "AB");
+  EXPECT_EQ(extent.width, 6);
+  EXPECT_EQ(extent.height, 8);
+  // Upright: origins (10, 25) and (13, 25). Turned a quarter: (15, 20) and (15, 17).
+  using Ink = std::map<std::pair<int, int>, int>;
+  EXPECT_EQ(draw(Arial(20), "AB"),
+            (Ink{{{11, 23}, 85}, {{12, 24}, 255}, {{14, 23}, 86}, {{15, 24}, 255}}));
+  EXPECT_EQ(draw(Arial(20, 900), "AB"),
+            (Ink{{{16, 18}, 185}, {{17, 19}, 255}, {{16, 15}, 186}, {{17, 16}, 255}}));
+  // A glyph the engine cannot render is blank but still advances the pen.
+  EXPECT_EQ(draw(Arial(20), "!A"), (Ink{{{14, 23}, 85}, {{15, 24}, 255}}));
+}
+
+TEST(TextThroughAnEngine, FontsAreFoundAndGlyphsRenderedOncePerDescription) {
+  FakeEngine::Log log;
+  GlyphCache cache(std::make_unique<FakeEngine>(log));
+  auto draw = [&](const FontSpec& font, std::string_view text) {
+    Canvas canvas(40, 40);
+    DrawText(cache, canvas.pixels.data(), 40, 40, 40, font, 10, 20, text, kWhite);
+    return canvas.pixels[23 * 40 + 11] & 0xFF;
+  };
+  EXPECT_EQ(draw(Arial(20), "AA"), 85);
+  EXPECT_EQ(draw(Arial(20, 3600), "A"), 85);
+  EXPECT_EQ(log.renders, 1);
+  draw(Arial(20, 900), "A");
+  EXPECT_EQ(log.renders, 2);
+  EXPECT_EQ(draw(Arial(15), "A"), 80);  // another font's glyph of the same id
+  EXPECT_EQ(log.renders, 3);
+
+  const std::string straddling = std::string(30, 'q') + "\xC3\xA9";
+  MeasureText(cache, {straddling, 0, 0, 0}, "A");
+  EXPECT_EQ(MeasureText(cache, {"None", 20, 400, 0}, "AB").height, 20);
+  EXPECT_EQ(MeasureText(cache, {"None", 20, 400, 900}, "AB").width, 0);
+  EXPECT_EQ(log.finds,
+            (std::vector<std::string>{"Arial 20 400", "Arial 15 400",
+                                      std::string(30, 'q') + " -12 400", "None 20 400"}));
 }
 
 }  // namespace

@@ -1,0 +1,239 @@
+// The font engine on fontconfig and FreeType: fontconfig picks the font file for a face name,
+// FreeType scales the face to a cell height the way GDI does and rasterises its glyphs.
+#include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_OUTLINE_H
+#include FT_SIZES_H
+#include FT_TRUETYPE_TABLES_H
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <utility>
+
+#include "turtle/FontEngine.h"
+#include "turtle/HashMix.h"
+
+namespace {
+
+struct LibraryDone {
+  void operator()(FT_Library library) const { FT_Done_FreeType(library); }
+};
+struct FaceDone {
+  void operator()(FT_Face face) const { FT_Done_Face(face); }
+};
+struct SizeDone {
+  void operator()(FT_Size size) const { FT_Done_Size(size); }
+};
+struct PatternDestroy {
+  void operator()(FcPattern* pattern) const { FcPatternDestroy(pattern); }
+};
+struct FontSetDestroy {
+  void operator()(FcFontSet* set) const { FcFontSetDestroy(set); }
+};
+
+using LibraryPtr = std::unique_ptr<FT_LibraryRec_, LibraryDone>;
+using FacePtr = std::unique_ptr<FT_FaceRec_, FaceDone>;
+using SizePtr = std::unique_ptr<FT_SizeRec_, SizeDone>;
+using PatternPtr = std::unique_ptr<FcPattern, PatternDestroy>;
+using FontSetPtr = std::unique_ptr<FcFontSet, FontSetDestroy>;
+
+struct PairHash {
+  template <class A, class B>
+  std::size_t operator()(const std::pair<A, B>& p) const {
+    return HashMix(std::hash<A>()(p.first), std::hash<B>()(p.second));
+  }
+};
+
+long long RoundDiv(long long num, long long den) {
+  return (2 * num + den) / (2 * den);
+}
+
+// A font file's face with the Windows metrics that GDI maps a cell height by.
+struct Face {
+  FacePtr ft;
+  long long upem = 0;
+  long long winAscent = 0;
+  long long winDescent = 0;
+};
+
+class FreeTypeFont final : public ScaledFont {
+ public:
+  FreeTypeFont(const Face& face, SizePtr size, CellMetrics cell)
+      : face_(face.ft.get()), size_(std::move(size)), cell_(cell) {}
+
+  CellMetrics Metrics() const override { return cell_; }
+
+  CharMetrics Char(char32_t cp) override {
+    CharMetrics metrics{FT_Get_Char_Index(face_, cp), 0};
+    if (FT_Activate_Size(size_.get()) != 0) return metrics;
+    FT_Set_Transform(face_, nullptr, nullptr);
+    if (FT_Load_Glyph(face_, metrics.glyph, FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP) == 0) {
+      metrics.advance = static_cast<int>((face_->glyph->advance.x + 32) >> 6);
+    }
+    return metrics;
+  }
+
+  bool Render(GlyphId glyph, const Rotation& turn, Coverage& out) override {
+    if (FT_Activate_Size(size_.get()) != 0) return false;
+    // FreeType's y axis points up, so the screen's counter-clockwise turn is the usual matrix.
+    FT_Matrix matrix{static_cast<FT_Fixed>(std::lround(turn.cos * 65536.0)),
+                     static_cast<FT_Fixed>(std::lround(-turn.sin * 65536.0)),
+                     static_cast<FT_Fixed>(std::lround(turn.sin * 65536.0)),
+                     static_cast<FT_Fixed>(std::lround(turn.cos * 65536.0))};
+    FT_Set_Transform(face_, &matrix, nullptr);
+    if (FT_Load_Glyph(face_, glyph, FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP) != 0) return false;
+    FT_GlyphSlot slot = face_->glyph;
+    if (slot->format == FT_GLYPH_FORMAT_OUTLINE) {
+      FT_BBox box;
+      FT_Outline_Get_CBox(&slot->outline, &box);
+      if ((box.xMax - box.xMin) / 64 > kMaxGlyphPixels ||
+          (box.yMax - box.yMin) / 64 > kMaxGlyphPixels) {
+        return false;
+      }
+    }
+    if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0) return false;
+    const FT_Bitmap& bitmap = slot->bitmap;
+    if (bitmap.pixel_mode != FT_PIXEL_MODE_GRAY || bitmap.num_grays != 256 ||
+        bitmap.pitch < static_cast<int>(bitmap.width)) {
+      return false;
+    }
+    out = {slot->bitmap_left,
+           slot->bitmap_top,
+           static_cast<int>(bitmap.width),
+           static_cast<int>(bitmap.rows),
+           bitmap.pitch,
+           bitmap.buffer};
+    return true;
+  }
+
+ private:
+  FT_Face face_;  // owned by the engine
+  SizePtr size_;
+  CellMetrics cell_;
+};
+
+// GDI's cell mapping: a whole-pixel em chosen so that the Windows ascent and descent, each
+// rounded, fill the requested cell exactly.
+std::unique_ptr<ScaledFont> Scale(const Face& face, int height) {
+  const long long span = face.winAscent + face.winDescent;
+  long long ppem = 0;
+  long long cell = 0;
+  if (height > 0) {
+    cell = height;
+    ppem = std::clamp<long long>(RoundDiv(height * face.upem, span), 1, kMaxHeightPixels);
+  } else {
+    ppem = -static_cast<long long>(height);
+    cell = RoundDiv(span * ppem, face.upem);
+  }
+  const long long ascent =
+      std::clamp<long long>(RoundDiv(face.winAscent * ppem, face.upem), 0, cell);
+
+  FT_Size raw = nullptr;
+  if (FT_New_Size(face.ft.get(), &raw) != 0) return nullptr;
+  SizePtr size(raw);
+  if (FT_Activate_Size(size.get()) != 0 ||
+      FT_Set_Pixel_Sizes(face.ft.get(), 0, static_cast<FT_UInt>(ppem)) != 0) {
+    return nullptr;
+  }
+  return std::make_unique<FreeTypeFont>(
+      face, std::move(size), CellMetrics{static_cast<int>(ascent), static_cast<int>(cell)});
+}
+
+class FreeTypeFontEngine final : public FontEngine {
+ public:
+  std::unique_ptr<ScaledFont> Find(const FontRequest& request) override {
+    const Face* face = Match(std::string(request.face), request.weight);
+    return face ? Scale(*face, request.height) : nullptr;
+  }
+
+ private:
+  FT_Library Library() {
+    FT_Library raw = nullptr;
+    if (!library_ && FT_Init_FreeType(&raw) == 0) library_.reset(raw);
+    return library_.get();
+  }
+
+  const Face* Match(const std::string& family, int weight) {
+    const auto key = std::make_pair(family, weight);
+    if (auto it = matches_.find(key); it != matches_.end()) return it->second;
+
+    const Face* face = nullptr;
+    if (const PatternPtr pattern{FcPatternCreate()}) {
+      if (!family.empty()) {
+        FcPatternAddString(pattern.get(), FC_FAMILY,
+                           reinterpret_cast<const FcChar8*>(family.c_str()));
+      }
+      FcPatternAddInteger(pattern.get(), FC_WEIGHT, FcWeightFromOpenType(weight));
+      FcConfigSubstitute(nullptr, pattern.get(), FcMatchPattern);
+      FcDefaultSubstitute(pattern.get());
+      FcResult result = FcResultNoMatch;
+      if (const PatternPtr match{FcFontMatch(nullptr, pattern.get(), &result)}) {
+        face = OpenMatched(match.get());
+      }
+      // The best match may be a file FreeType cannot scale; take the next font that works.
+      if (!face) {
+        if (const FontSetPtr set{FcFontSort(nullptr, pattern.get(), FcTrue, nullptr, &result)}) {
+          for (int i = 0; i < set->nfont && !face; ++i) face = OpenMatched(set->fonts[i]);
+        }
+      }
+    }
+    matches_.emplace(key, face);
+    return face;
+  }
+
+  const Face* OpenMatched(FcPattern* match) {
+    FcChar8* file = nullptr;
+    int index = 0;
+    if (FcPatternGetString(match, FC_FILE, 0, &file) != FcResultMatch || !file) return nullptr;
+    if (FcPatternGetInteger(match, FC_INDEX, 0, &index) != FcResultMatch) index = 0;
+    return Open(reinterpret_cast<const char*>(file), index);
+  }
+
+  // Names that match the same file share its face.
+  const Face* Open(const std::string& file, int index) {
+    const auto key = std::make_pair(file, index);
+    if (auto it = faces_.find(key); it != faces_.end()) return &it->second;
+    FT_Library library = Library();
+    if (!library) return nullptr;
+    FT_Face raw = nullptr;
+    if (FT_New_Face(library, file.c_str(), index, &raw) != 0) return nullptr;
+    FacePtr ft(raw);
+    if (!FT_IS_SCALABLE(ft) || ft->units_per_EM == 0) return nullptr;
+
+    Face face;
+    face.upem = ft->units_per_EM;
+    const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(ft.get(), FT_SFNT_OS2));
+    const auto* hhea = static_cast<const TT_HoriHeader*>(FT_Get_Sfnt_Table(ft.get(), FT_SFNT_HHEA));
+    if (os2 && os2->version != 0xFFFF && os2->usWinAscent + os2->usWinDescent > 0) {
+      face.winAscent = os2->usWinAscent;
+      face.winDescent = os2->usWinDescent;
+    } else if (hhea && hhea->Ascender - hhea->Descender > 0) {
+      face.winAscent = hhea->Ascender;
+      face.winDescent = -hhea->Descender;
+    } else if (ft->ascender - ft->descender > 0) {
+      face.winAscent = ft->ascender;
+      face.winDescent = -ft->descender;
+    } else {
+      face.winAscent = face.upem;
+    }
+    face.ft = std::move(ft);
+    return &faces_.emplace(key, std::move(face)).first->second;
+  }
+
+  // Declared first so that it goes last, after every face.
+  LibraryPtr library_;
+  std::unordered_map<std::pair<std::string, int>, Face, PairHash> faces_;  // by file and index
+  std::unordered_map<std::pair<std::string, int>, const Face*, PairHash> matches_;  // by name
+};
+
+}  // namespace
+
+std::unique_ptr<FontEngine> MakePlatformFontEngine() {
+  return std::make_unique<FreeTypeFontEngine>();
+}
