@@ -1,7 +1,7 @@
 #!/bin/sh
 # Builds the Debian package into a scratch directory and fails on any lintian error or warning.
 # Lintian unpacks what it checks, so as root it runs as nobody, which also keeps its output free
-# of its warning about root.
+# of its warning about root; from the scratch directory, since nobody may not enter the build.
 # Usage: lintian_test.sh CPACK BUILD_DIR VERSION
 set -eu
 cpack=$1
@@ -22,6 +22,7 @@ if [ "$(id -u)" -eq 0 ]; then
   chmod 755 "$tmp"
   as_user="setpriv --reuid=nobody --regid=nogroup --clear-groups env HOME=$tmp"
 fi
+cd "$tmp"
 if ! $as_user lintian --fail-on error,warning --display-info "$deb"; then
   echo "FAIL: lintian found errors or warnings in $(basename "$deb")"
   exit 1
