@@ -1,14 +1,59 @@
 #!/bin/sh
-# Installs the Debian packages Quorel needs to build, test and run, when any is missing.
+# Installs the Debian packages that the named make targets need, when any is missing, so that
+# `make run` pulls in no test tools and `make test` no fuzzer, valgrind or benchmark library.
+# Usage: scripts/setup.sh [--log FILE] TARGET...
+#   TARGET: run, test, check, fuzz, leakcheck, bench, startup, package, or all
+#   FILE: where apt's output goes (build/setup.log)
 set -eu
 
-packages="g++ cmake make pkg-config libfreetype-dev libfontconfig-dev fonts-liberation2 \
-libgtest-dev libbenchmark-dev qt6-base-dev fonts-ipafont-gothic \
-clang libclang-rt-14-dev valgrind xvfb xauth \
-desktop-file-utils appstream dpkg-dev file qt6-base-private-dev"
+# The program itself: the compiler, the turtle's font libraries, Qt and the fonts the dial uses.
+run="g++ cmake make pkg-config libfreetype-dev libfontconfig-dev qt6-base-dev \
+fonts-liberation2 fonts-ipafont-gothic"
+# cpack: dpkg-shlibdeps works out the library dependencies, file finds what to strip.
+package="$run dpkg-dev file"
+# The suites (the accessibility one uses Qt's private API), the checks of the desktop entry, the
+# metainfo and the package, and the 32-bit MinGW compiler the toolkit-free core is built with.
+test="$package libgtest-dev qt6-base-private-dev desktop-file-utils appstream lintian \
+g++-mingw-w64-i686"
+check="$test"
+leakcheck="$test valgrind"
+# Only the turtle, with clang's libFuzzer and sanitizer runtimes.
+fuzz="cmake make pkg-config libfreetype-dev libfontconfig-dev fonts-liberation2 \
+fonts-ipafont-gothic clang libclang-rt-14-dev"
+bench="$run libbenchmark-dev"
+startup="$bench xvfb xauth"
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+log="$root/build/setup.log"
+if [ "${1:-}" = --log ]; then
+  log=${2:?"setup: --log needs a file"}
+  shift 2
+fi
+targets="run, test, check, fuzz, leakcheck, bench, startup, package, all"
+[ $# -gt 0 ] || { echo "usage: $0 [--log FILE] TARGET... ($targets)" >&2; exit 2; }
+
+packages=""
+for target in "$@"; do
+  case $target in
+    run) packages="$packages $run" ;;
+    test) packages="$packages $test" ;;
+    check) packages="$packages $check" ;;
+    fuzz) packages="$packages $fuzz" ;;
+    leakcheck) packages="$packages $leakcheck" ;;
+    bench) packages="$packages $bench" ;;
+    startup) packages="$packages $startup" ;;
+    package) packages="$packages $package" ;;
+    all) packages="$packages $leakcheck $fuzz $startup" ;;
+    *)
+      echo "setup: no target $target ($targets)" >&2
+      exit 2
+      ;;
+  esac
+done
 
 missing=""
 for p in $packages; do
+  case " $missing " in *" $p "*) continue ;; esac
   status=$(dpkg-query -W -f='${db:Status-Status}' "$p" 2>/dev/null || true)
   [ "$status" = "installed" ] || missing="$missing $p"
 done
@@ -23,9 +68,12 @@ else
   exit 1
 fi
 
-echo "setup: installing$missing"
-if ! { $sudo apt-get update -qq &&
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $missing; } >/tmp/quorel-setup.log 2>&1; then
-  echo "setup: could not install$missing (see /tmp/quorel-setup.log)" >&2
+mkdir -p "$(dirname "$log")"
+echo "setup: installing$missing (log in $log)"
+# Another apt may hold the lock for a while, so wait for it rather than fail at once.
+apt="$sudo env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600"
+if ! { $apt update -qq && $apt install -y -qq --no-install-recommends $missing; } >"$log" 2>&1; then
+  tail -n 20 "$log" >&2
+  echo "setup: could not install$missing (see $log)" >&2
   exit 1
 fi
