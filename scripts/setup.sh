@@ -12,9 +12,10 @@ fonts-liberation2 fonts-ipafont-gothic"
 # cpack: dpkg-shlibdeps works out the library dependencies, file finds what to strip.
 package="$run dpkg-dev file"
 # The suites (the accessibility one uses Qt's private API), the checks of the desktop entry, the
-# metainfo and the package, and the 32-bit MinGW compiler the toolkit-free core is built with.
-test="$package libgtest-dev qt6-base-private-dev desktop-file-utils appstream lintian \
-g++-mingw-w64-i686"
+# metainfo and the package, zlib for the golden pictures, and the 32-bit MinGW compiler the
+# toolkit-free core is built with.
+test="$package libgtest-dev qt6-base-private-dev zlib1g-dev desktop-file-utils appstream \
+lintian g++-mingw-w64-i686"
 check="$test"
 leakcheck="$test valgrind"
 # Only the turtle, with clang's libFuzzer and sanitizer runtimes.
