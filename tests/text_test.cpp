@@ -18,18 +18,24 @@
 #include "turtle/GlyphCache.h"
 
 // Counts heap allocations so the warm repaint path can be held to allocating nothing. Kept out of
-// line so the compiler cannot pair an inlined malloc() or free() with new or delete and warn.
+// line so that GCC cannot pair an inlined malloc() or free() with new or delete and warn.
+#if defined(__GNUC__)
+#define OUT_OF_LINE [[gnu::noinline]]
+#else
+#define OUT_OF_LINE
+#endif
+
 static long g_allocations = 0;
 
-[[gnu::noinline]] void* operator new(std::size_t size) {
+OUT_OF_LINE void* operator new(std::size_t size) {
   ++g_allocations;
   if (void* p = std::malloc(size ? size : 1)) return p;
   throw std::bad_alloc();
 }
-[[gnu::noinline]] void operator delete(void* p) noexcept {
+OUT_OF_LINE void operator delete(void* p) noexcept {
   std::free(p);
 }
-[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept {
+OUT_OF_LINE void operator delete(void* p, std::size_t) noexcept {
   std::free(p);
 }
 
