@@ -33,7 +33,7 @@ constexpr int kBarOuter = 90;
 constexpr int kBarWidth = 10;
 constexpr int kBarCalmLength = 5;  // at speed 0
 constexpr int kBarPerSpeed = 2;    // pixels longer per unit of speed
-constexpr int kBarFillInset = 3;  // where the fill starts, in from the bar's outer side
+constexpr int kBarFillInset = 3;   // where the fill starts, in from the bar's outer side
 
 constexpr int kReadoutDown = 64;
 constexpr int kReadoutLeft = 26;
