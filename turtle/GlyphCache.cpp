@@ -100,17 +100,17 @@ GlyphCache::GlyphCache(std::unique_ptr<FontEngine> engine) : engine_(std::move(e
 
 GlyphCache::~GlyphCache() = default;
 
-GlyphCache::Selection GlyphCache::SelectAnew(const FontSpec& spec) {
-  const FontKeyView key{TruncatedFace(spec.face), NormalHeight(spec.height),
-                        NormalWeight(spec.weight)};
+GlyphCache::Selection GlyphCache::SelectAnew(const FontSpec& wanted) {
+  const FontKeyView key{TruncatedFace(wanted.face), NormalHeight(wanted.height),
+                        NormalWeight(wanted.weight)};
   auto it = fonts_.find(key);
   if (it == fonts_.end()) {
     Font font(engine_ ? engine_->Find({key.face, key.height, key.weight}) : nullptr, key.height);
     it = fonts_.emplace(FontKey{std::string(key.face), key.height, key.weight}, std::move(font))
              .first;
   }
-  const int escapement = NormalEscapement(spec.escapement);
-  lastSpec_ = spec;
+  const int escapement = NormalEscapement(wanted.escapement);
+  lastWanted_ = wanted;
   last_ = {&it->second, escapement, TurnOf(escapement)};
   return last_;
 }

@@ -67,8 +67,8 @@ class GlyphCache {
   GlyphCache& operator=(const GlyphCache&) = delete;
   ~GlyphCache();
 
-  Selection Select(const FontSpec& spec) {
-    return last_.font && spec == lastSpec_ ? last_ : SelectAnew(spec);
+  Selection Select(const FontSpec& wanted) {
+    return last_.font && wanted == lastWanted_ ? last_ : SelectAnew(wanted);
   }
   const Glyph& GlyphFor(const Selection& selection, GlyphId glyph) {
     const GlyphKey key{selection.font, selection.escapement, glyph};
@@ -121,7 +121,7 @@ class GlyphCache {
     }
   };
 
-  Selection SelectAnew(const FontSpec& spec);
+  Selection SelectAnew(const FontSpec& wanted);
   const Glyph& Render(const GlyphKey& key, const Rotation& turn);
 
   // Declared first so that it goes last: every font it found must be gone before it.
@@ -129,6 +129,6 @@ class GlyphCache {
   std::unordered_map<FontKey, Font, FontKeyHash, FontKeyEq> fonts_;
   std::unordered_map<GlyphKey, Glyph, GlyphKeyHash> glyphs_;
   // A text is measured and drawn with the font just selected, so the last answer is kept.
-  FontSpec lastSpec_;
+  FontSpec lastWanted_;
   Selection last_;
 };
