@@ -18,9 +18,10 @@ test="$package libgtest-dev qt6-base-private-dev zlib1g-dev desktop-file-utils a
 lintian g++-mingw-w64-i686"
 check="$test"
 leakcheck="$test valgrind"
-# Only the turtle, with clang's libFuzzer and sanitizer runtimes.
+# Only the turtle, with clang's libFuzzer and sanitizer runtimes, and llvm-symbolizer so that a
+# finding's stack names functions and lines.
 fuzz="cmake make pkg-config libfreetype-dev libfontconfig-dev fonts-liberation2 \
-fonts-ipafont-gothic clang libclang-rt-14-dev"
+fonts-ipafont-gothic clang libclang-rt-14-dev llvm"
 bench="$run libbenchmark-dev"
 startup="$bench xvfb xauth"
 
