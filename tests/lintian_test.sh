@@ -1,21 +1,16 @@
 #!/bin/sh
-# Builds the Debian package into a scratch directory and fails on any lintian error or warning.
-# Lintian unpacks what it checks, so as root it runs as nobody, which also keeps its output free
-# of its warning about root; from the scratch directory, since nobody may not enter the build.
-# Usage: lintian_test.sh CPACK BUILD_DIR VERSION
+# Fails on any lintian error or warning in the Debian package. Lintian unpacks what it checks,
+# so as root it runs as nobody, which also keeps its output free of its warning about root; on a
+# copy in a scratch directory, since nobody may not enter the build.
+# Usage: lintian_test.sh DEB_DIR VERSION
 set -eu
-cpack=$1
-build=$2
-version=$3
+built="$1/quorel_${2}_$(dpkg --print-architecture).deb"
+[ -f "$built" ] || { echo "FAIL: no $built"; exit 1; }
 
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
-if ! "$cpack" --config "$build/CPackConfig.cmake" -G DEB -B "$tmp" >"$tmp/cpack.log" 2>&1; then
-  cat "$tmp/cpack.log"
-  echo "FAIL: cpack"
-  exit 1
-fi
-deb="$tmp/quorel_${version}_$(dpkg --print-architecture).deb"
+deb="$tmp/$(basename "$built")"
+cp "$built" "$deb"
 
 as_user=""
 if [ "$(id -u)" -eq 0 ]; then
