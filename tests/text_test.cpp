@@ -277,13 +277,18 @@ std::map<std::pair<int, int>, int> Inked(const Canvas& canvas) {
   return inked;
 }
 
+// text drawn through cache with its reference point at (10, 20) of a black 40 x 40 canvas.
+Canvas DrawnWith(GlyphCache& cache, const FontSpec& font, std::string_view text) {
+  Canvas canvas(40, 40);
+  DrawText(cache, canvas.pixels.data(), 40, 40, 40, font, 10, 20, text, kWhite);
+  return canvas;
+}
+
 TEST(TextThroughAnEngine, GlyphsSitOnTheTurnedBaselineAtTheirAdvances) {
   FakeEngine::Log log;
   GlyphCache cache(std::make_unique<FakeEngine>(log));
   auto draw = [&](const FontSpec& font, std::string_view text) {
-    Canvas canvas(40, 40);
-    DrawText(cache, canvas.pixels.data(), 40, 40, 40, font, 10, 20, text, kWhite);
-    return Inked(canvas);
+    return Inked(DrawnWith(cache, font, text));
   };
   const TextExtent extent = MeasureText(cache, Arial(20), "AB");
   EXPECT_EQ(extent.width, 6);
@@ -302,9 +307,7 @@ TEST(TextThroughAnEngine, FontsAreFoundAndGlyphsRenderedOncePerDescription) {
   FakeEngine::Log log;
   GlyphCache cache(std::make_unique<FakeEngine>(log));
   auto draw = [&](const FontSpec& font, std::string_view text) {
-    Canvas canvas(40, 40);
-    DrawText(cache, canvas.pixels.data(), 40, 40, 40, font, 10, 20, text, kWhite);
-    return canvas.pixels[23 * 40 + 11] & 0xFF;
+    return DrawnWith(cache, font, text).pixels[23 * 40 + 11] & 0xFF;
   };
   EXPECT_EQ(draw(Arial(20), "AA"), 85);
   EXPECT_EQ(draw(Arial(20, 3600), "A"), 85);
