@@ -146,7 +146,10 @@ class GdiFontEngine final : public FontEngine {
       const Selected selected(dc_.get(), font.get());
       if (!selected.Ok() || !GetTextMetricsW(dc_.get(), &tm)) return nullptr;
     }
-    const CellMetrics cell{static_cast<int>(tm.tmAscent), static_cast<int>(tm.tmHeight)};
+    // A positive height is the cell by definition; Wine's metrics come out a pixel short of it
+    // at large sizes.
+    const int height = request.height > 0 ? request.height : static_cast<int>(tm.tmHeight);
+    const CellMetrics cell{std::min(static_cast<int>(tm.tmAscent), height), height};
     return std::make_unique<GdiFont>(dc_.get(), std::move(font), cell);
   }
 
