@@ -106,5 +106,11 @@ windows-test:
 	@cmake --build $(WIN_BUILD) -j $(JOBS)
 	@./scripts/windows_test.sh $(WIN_BUILD)
 
+windows-package:
+	@$(SETUP) windows-package
+	@$(WIN_CONFIGURE) >/dev/null
+	@cmake --build $(WIN_BUILD) -j $(JOBS) --target quorel
+	@./scripts/windows_package.sh $(WIN_BUILD)
+
 clean:
 	@rm -rf $(BUILD) build-bench $(CHECK_BUILD) build-fuzz $(WIN_BUILD)

@@ -5,18 +5,7 @@
 set -eu
 build=$(cd "${1:?usage: $0 BUILD_DIR}" && pwd)
 root=$(cd "$(dirname "$0")/.." && pwd)
-prefix="$build/wineprefix"
-export WINEPREFIX="$prefix" WINEARCH=win32 WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-
-if [ ! -f "$prefix/system.reg" ]; then
-  echo "windows-test: making the Wine prefix $prefix"
-  wineboot -i >/dev/null 2>&1
-  # The menu's Japanese captions need a face with Japanese glyphs, which Wine links from this one.
-  wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS UI Gothic' /t REG_SZ \
-    /d IPAGothic /f >/dev/null 2>&1
-  wineserver -w
-fi
+. "$root/scripts/wineprefix.sh" "$build"
 
 pids=""
 stop() {
