@@ -92,8 +92,8 @@ mingw-core:
 # 32-bit Windows, cross-built with MinGW-w64 into $(WIN_BUILD): quorel.exe, its tests under Wine,
 # and the installer with the portable archive.
 WIN_BUILD ?= build-win32
-WIN_CONFIGURE = cmake -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/i686-w64-mingw32.cmake \
-  -DCMAKE_BUILD_TYPE=Release
+WIN_CONFIGURE = cmake --no-warn-unused-cli -S . -B $(WIN_BUILD) -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE=cmake/i686-w64-mingw32.cmake
 
 windows:
 	@$(SETUP) windows
