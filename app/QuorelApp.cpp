@@ -4,10 +4,11 @@
 #include <QMessageBox>
 #include <cstdio>
 
-#include "app/Report.h"
+#include "shell/AppRules.h"
 
 TQuorelApplication::TQuorelApplication(int& argc, char** argv)
-    : QApplication(argc, argv), title_(AppTitle(applicationFilePath())) {
+    : QApplication(argc, argv),
+      title_(QString::fromStdU16String(AppTitle(applicationFilePath().toStdU16String()))) {
   setWindowIcon(QIcon(QStringLiteral(":/quorel.png")));
 }
 
