@@ -3,9 +3,6 @@
 // drawing and paints. After every call the values must lie in their ranges, each change must have
 // been announced once and asked for a repaint, and a paint must equal what a fresh dial paints
 // for the same values.
-#include <fontconfig/fontconfig.h>
-#include <sanitizer/lsan_interface.h>
-
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -214,15 +211,6 @@ class Session {
 };
 
 }  // namespace
-
-// fontconfig loads its configuration once per process and never hands all of it back; loading it
-// here, out of the leak checker's sight, keeps that from being taken for a leak of some input.
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  __lsan_disable();
-  FcInit();
-  __lsan_enable();
-  return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static FuzzDial dial;

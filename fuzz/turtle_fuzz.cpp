@@ -2,9 +2,6 @@
 // arguments. Besides the sanitizers' checks, a few invariants are asserted after every call.
 // The text caches live on from one input to the next, as in a long-running program, so any
 // growth of theirs shows in the fuzzer's memory figures.
-#include <fontconfig/fontconfig.h>
-#include <sanitizer/lsan_interface.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
@@ -296,15 +293,6 @@ bool Step(TKG& t, Input& in) {
 }
 
 }  // namespace
-
-// fontconfig loads its configuration once per process and never hands all of it back; loading it
-// here, out of the leak checker's sight, keeps that from being taken for a leak of some input.
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  __lsan_disable();
-  FcInit();
-  __lsan_enable();
-  return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static TKG t;
