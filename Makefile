@@ -68,12 +68,14 @@ check:
 	@cd $(CHECK_BUILD) && $(SANITIZER_ENV) QT_QPA_PLATFORM=offscreen \
 	  ctest --output-on-failure --no-tests=error -j $(JOBS)
 
-# libFuzzer on the turtle for FUZZ_SECONDS, from a scratch copy of the seeds in fuzz/corpus.
+# libFuzzer on the turtle, then on the dial, each for FUZZ_SECONDS, from a scratch copy of the
+# seeds in fuzz/corpus; FUZZ_ARGS go to libFuzzer (FUZZ_ARGS=-runs=1000000 stops each there).
 FUZZ_SECONDS ?= 60
+FUZZ_ARGS ?=
 
 fuzz:
 	@$(SETUP) fuzz
-	@./fuzz/run.sh build-fuzz $(FUZZ_SECONDS)
+	@./fuzz/run.sh build-fuzz $(FUZZ_SECONDS) $(FUZZ_ARGS)
 
 # A whole window session under valgrind memcheck; any definite or indirect leak fails it.
 leakcheck:

@@ -1,9 +1,11 @@
 // The repaint path's cost: `make bench` (Google Benchmark flags pass through BENCH_ARGS).
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "dial/Kwind.h"
@@ -85,6 +87,50 @@ void BM_KeyRepeat(benchmark::State& state) {
   benchmark::DoNotOptimize(dial.course());
 }
 BENCHMARK(BM_KeyRepeat)->Unit(benchmark::kMicrosecond);
+
+// The process's peak resident memory so far, in MB.
+double PeakResidentMb() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+// Every height from 1 to 2048 pixels drawing one "W": a font and a glyph of its own each.
+void BM_EveryHeight(benchmark::State& state) {
+  TKG turtle;
+  turtle.SetSize(kSide, kSide);
+  for (auto _ : state) {
+    state.PauseTiming();
+    ResetTextCache();
+    state.ResumeTiming();
+    for (int height = 1; height <= 2048; ++height) {
+      turtle.SetFont("Arial", height);
+      turtle.Text("W", kTextUpright);
+    }
+  }
+  state.counters["peak_MB"] = PeakResidentMb();
+}
+BENCHMARK(BM_EveryHeight)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// One text of 100,000 characters at height 2048, turned 30 degrees, from the middle of the
+// bitmap: all but its first glyphs lie far outside it.
+void BM_LongTurnedText(benchmark::State& state) {
+  TKG turtle;
+  turtle.SetSize(kSide, kSide);
+  turtle.SetFont("Arial", 2048);
+  std::string text;
+  for (int i = 0; i < 100000; ++i) text += static_cast<char>('A' + i % 26);
+  for (auto _ : state) {
+    state.PauseTiming();
+    ResetTextCache();
+    turtle.SetPos(kSide / 2, kSide / 2);
+    turtle.SetHeading(30);
+    state.ResumeTiming();
+    turtle.Text(text, kTextRotated);
+  }
+  state.counters["peak_MB"] = PeakResidentMb();
+}
+BENCHMARK(BM_LongTurnedText)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

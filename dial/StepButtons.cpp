@@ -56,7 +56,9 @@ void WindDial::DrawButton(int x, int y, int w, int h, int style, std::string lab
   }
   t.SetFont(kDialFace, kButtonFontHeight);
   t.PenUp();
-  t.SetPos(x + w / 2, y + h / 2 + 1);
+  // Summed wide and saturated, so that a button of any size at any place has a centre.
+  t.SetPos(TruncInt(static_cast<double>(static_cast<long long>(x) + w / 2)),
+           TruncInt(static_cast<double>(static_cast<long long>(y) + h / 2 + 1)));
   t.SetHeading(0);
   t.Text(label, kTextCentred);
 }

@@ -32,8 +32,10 @@ void WindDial::Set(DialValue which, int value) {
   if (stored != before) ValueChanged(which);
 }
 
+// Only the sign counts, so no direction can carry a value past the int range.
 void WindDial::Step(DialValue which, int direction) {
-  Set(which, Value(which) + direction * RuleOf(which).step);
+  const int sign = (direction > 0) - (direction < 0);
+  Set(which, Value(which) + sign * RuleOf(which).step);
 }
 
 // Each key is tested on its own, not as an else-chain.

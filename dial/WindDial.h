@@ -40,7 +40,7 @@ class WindDial {
   void StepCourse(int value) { Set(DialValue::Course, value); }
   void StepWind(int value) { Set(DialValue::WindDirection, value); }
   void StepSpeed(int value) { Set(DialValue::WindSpeed, value); }
-  // One step of the value's own size up (+1) or down (-1).
+  // One step of the value's own size up (direction > 0) or down (direction < 0).
   void Step(DialValue which, int direction);
 
   void KeyDown(int key);

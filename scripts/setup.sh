@@ -13,10 +13,10 @@ fonts-liberation2 fonts-ipafont-gothic"
 # cpack: dpkg-shlibdeps works out the library dependencies, file finds what to strip.
 package="$run dpkg-dev file"
 # The suites (the accessibility one uses Qt's private API), the checks of the desktop entry, the
-# metainfo and the package, zlib for the golden pictures, and the 32-bit MinGW compiler the
-# toolkit-free core is built with.
+# metainfo and the package, zlib for the golden pictures, the 32-bit MinGW compiler the
+# toolkit-free core is built with, and hardening-check (devscripts) for the program's hardening.
 test="$package libgtest-dev qt6-base-private-dev zlib1g-dev desktop-file-utils appstream \
-lintian g++-mingw-w64-i686"
+lintian g++-mingw-w64-i686 devscripts"
 check="$test"
 leakcheck="$test valgrind"
 # Only the turtle, with clang's libFuzzer and sanitizer runtimes, and llvm-symbolizer so that a

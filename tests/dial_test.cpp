@@ -182,6 +182,18 @@ TEST(StepButtons, SpeedIsClampedAndDirectionsWrap) {
   EXPECT_EQ(d.course(), 20);
 }
 
+// Callers far outside the dial's own use: steps of any size, buttons anywhere.
+TEST(DialRules, StepsGoOneStepWhateverTheDirectionAndButtonsDrawAnywhere) {
+  CountingDial d;
+  d.Step(DialValue::Course, INT_MAX);
+  EXPECT_EQ(d.course(), 10);
+  d.Step(DialValue::WindSpeed, INT_MIN);
+  EXPECT_EQ(d.windSpeed(), 0);
+  d.Step(DialValue::WindSpeed, 7);
+  EXPECT_EQ(d.windSpeed(), 1);
+  d.DrawButton(INT_MAX, INT_MIN, INT_MAX, INT_MIN, 1, "C");
+}
+
 TEST_F(Face, InitialPictureFixedFigures) {
   Draw(360, 360, 0);
   EXPECT_EQ(dial.turtle->bitmap->Width(), 300);

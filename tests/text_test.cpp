@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <new>
+#include <numbers>
 #include <string>
 #include <utility>
 #include <vector>
@@ -244,11 +245,18 @@ struct FakeEngine final : FontEngine {
   };
   struct Font final : ScaledFont {
     Font(Log& log, int height) : log(log), height(height) {}
-    CellMetrics Metrics() const override { return {5, 8}; }
+    CellMetrics Metrics() const override { return {5, 8, 4}; }
     CharMetrics Char(char32_t cp) override { return {cp, 3}; }
     bool Render(GlyphId glyph, const Rotation& turn, Coverage& out) override {
       ++log.renders;
       if (glyph == '!') return false;
+      if (glyph >= kBigGlyphs) {
+        big.assign(static_cast<std::size_t>(glyph - kBigGlyphs) * 100 + 1, 7);
+        out = {
+            0,         1, static_cast<int>(big.size()), 1, static_cast<std::ptrdiff_t>(big.size()),
+            big.data()};
+        return true;
+      }
       const bool quarter = turn.cos == 0 && turn.sin == 1;
       rows[0] = static_cast<std::uint8_t>(glyph + height + (quarter ? 100 : 0));
       out = {1, 2, 2, 2, 3, rows};  // the third byte of each row lies outside the box
@@ -257,7 +265,10 @@ struct FakeEngine final : FontEngine {
     Log& log;
     int height;
     std::uint8_t rows[6] = {0, 0, 99, 0, 255, 99};
+    std::vector<std::uint8_t> big;
   };
+  // Glyph kBigGlyphs + n is one row of n * 100 + 1 inked pixels.
+  static constexpr GlyphId kBigGlyphs = 0x10000;
   explicit FakeEngine(Log& log) : log(log) {}
   std::unique_ptr<ScaledFont> Find(const FontRequest& r) override {
     log.finds.push_back(std::string(r.face) + " " + std::to_string(r.height) + " " +
@@ -324,6 +335,77 @@ TEST(TextThroughAnEngine, FontsAreFoundAndGlyphsRenderedOncePerDescription) {
   EXPECT_EQ(log.finds,
             (std::vector<std::string>{"Arial 20 400", "Arial 15 400",
                                       std::string(30, 'q') + " -12 400", "None 20 400"}));
+}
+
+TEST(TextThroughAnEngine, GlyphsFarOffTheBufferAreNeverRendered) {
+  FakeEngine::Log log;
+  GlyphCache cache(std::make_unique<FakeEngine>(log));
+  Canvas canvas(40, 40);
+  for (int x : {-8, 44, 1000000}) {
+    DrawText(cache, canvas.pixels.data(), 40, 40, 40, Arial(20), x, 20, "A", kWhite);
+  }
+  EXPECT_EQ(log.renders, 0);
+  // Of a long text running off the right edge only the glyphs near the buffer are rendered.
+  DrawText(cache, canvas.pixels.data(), 40, 40, 40, Arial(20), 30, 20, std::string(1000, 'A') + "B",
+           kWhite);
+  EXPECT_EQ(log.renders, 1);
+}
+
+TEST(TextThroughAnEngine, KeptGlyphsAndFontsStayWithinTheirBoundsLeastRecentlyUsedFirst) {
+  FakeEngine::Log log;
+  GlyphCache cache(std::make_unique<FakeEngine>(log));
+  const GlyphCache::Selection keep = cache.Select(Arial(20));
+  cache.GlyphFor(keep, 'A');
+  // Glyphs of about 60 kB each, many times the bound, the first two drawn again all along.
+  const int rendersBefore = log.renders;
+  for (GlyphId g = 1; g <= 2000; ++g) {
+    cache.GlyphFor(keep, FakeEngine::kBigGlyphs + 100);
+    cache.GlyphFor(keep, 'A');
+    cache.GlyphFor(cache.Select(Arial(20, static_cast<int>(g))), FakeEngine::kBigGlyphs + 100);
+    EXPECT_LE(cache.GlyphBytes(), kGlyphCacheBytes);
+  }
+  EXPECT_EQ(log.renders, rendersBefore + 2001);
+  // One glyph too big to be kept among the others is kept alone while it is drawn again.
+  const GlyphCache::Selection selected = cache.Select(Arial(15));
+  const std::size_t huge = kGlyphCacheBytes / 4 / sizeof(Glyph::Ink) / 100 + 1;
+  for (int i = 0; i < 3; ++i) cache.GlyphFor(selected, FakeEngine::kBigGlyphs + huge);
+  EXPECT_EQ(log.renders, rendersBefore + 2002);
+  EXPECT_LE(cache.GlyphBytes(), kGlyphCacheBytes);
+
+  for (int height = 1; height <= 100; ++height) MeasureText(cache, Arial(height), "A");
+  EXPECT_EQ(cache.FontCount(), kMaxCachedFonts);
+}
+
+TEST(TextThroughAnEngine, AFaceWithoutAnyFontIsReportedOncePerRun) {
+  FakeEngine::Log log;
+  GlyphCache cache(std::make_unique<FakeEngine>(log));
+  testing::internal::CaptureStderr();
+  for (int height : {20, 15, 20}) MeasureText(cache, {"None", height, 400, 0}, "A");
+  cache.Reset(std::make_unique<FakeEngine>(log));
+  MeasureText(cache, {"None", 30, 400, 0}, "A");
+  MeasureText(cache, {"Arial", 30, 400, 0}, "A");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "quorel: no usable font for the face \"None\"; text in it cannot be drawn\n");
+}
+
+TEST(PlatformFonts, NoInkLiesBeyondTheReachTheFontGives) {
+  const std::unique_ptr<FontEngine> engine = MakePlatformFontEngine();
+  for (int height : {8, 20, 211}) {
+    const std::unique_ptr<ScaledFont> font = engine->Find({"Arial", height, 400});
+    ASSERT_NE(font, nullptr);
+    const int reach = font->Metrics().reach;
+    ASSERT_GT(reach, 0);
+    for (double degrees : {0.0, 33.0, 90.0, 225.0}) {
+      const Rotation turn{std::cos(degrees * std::numbers::pi / 180),
+                          std::sin(degrees * std::numbers::pi / 180)};
+      for (char32_t cp : U" !09@AQWgj|~\u00C5\u00E7\u20AC\uFFFD") {
+        Coverage c;
+        if (!font->Render(font->Char(cp).glyph, turn, c) || c.width == 0) continue;
+        EXPECT_LE(std::max({-c.left, c.left + c.width, c.top, c.rows - c.top}), reach)
+            << "U+" << std::hex << static_cast<int>(cp) << " at " << degrees << " and " << height;
+      }
+    }
+  }
 }
 
 }  // namespace

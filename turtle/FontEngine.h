@@ -25,9 +25,12 @@ struct Rotation {
 };
 
 // Whole pixels: the baseline lies ascent below the top of a character cell that is cell high.
+// No glyph's ink lies more than reach pixels from its origin along either axis, whatever the
+// turn, so a text skips a glyph far off the bitmap without rasterising it; 0 if not known.
 struct CellMetrics {
   int ascent = 0;
   int cell = 0;
+  int reach = 0;
 };
 
 struct CharMetrics {

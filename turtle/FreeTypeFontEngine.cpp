@@ -118,6 +118,17 @@ class FreeTypeFont final : public ScaledFont {
   CellMetrics cell_;
 };
 
+// The farthest corner of the face's box around every glyph, scaled, with room for hinting and
+// for the rasteriser's rounding outwards; 0 when the font gives no box.
+int Reach(const Face& face, long long ppem) {
+  const FT_BBox& box = face.ft->bbox;
+  if (box.xMax <= box.xMin || box.yMax <= box.yMin) return 0;
+  const double far = std::max({std::hypot(box.xMin, box.yMin), std::hypot(box.xMin, box.yMax),
+                               std::hypot(box.xMax, box.yMin), std::hypot(box.xMax, box.yMax)});
+  const double scaled = far * static_cast<double>(ppem) / static_cast<double>(face.upem);
+  return static_cast<int>(std::min(std::ceil(scaled) + 2.0 + ppem / 32, 2.0 * kMaxGlyphPixels));
+}
+
 // GDI's cell mapping: a whole-pixel em chosen so that the Windows ascent and descent, each
 // rounded, fill the requested cell exactly.
 std::unique_ptr<ScaledFont> Scale(const Face& face, int height) {
@@ -142,7 +153,8 @@ std::unique_ptr<ScaledFont> Scale(const Face& face, int height) {
     return nullptr;
   }
   return std::make_unique<FreeTypeFont>(
-      face, std::move(size), CellMetrics{static_cast<int>(ascent), static_cast<int>(cell)});
+      face, std::move(size),
+      CellMetrics{static_cast<int>(ascent), static_cast<int>(cell), Reach(face, ppem)});
 }
 
 class FreeTypeFontEngine final : public FontEngine {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <limits>
@@ -56,6 +57,7 @@ Rotation TurnOf(int escapement) {
 // Ink coordinates are 16 bits wide.
 constexpr int kMaxInkSide = std::numeric_limits<std::uint16_t>::max() + 1;
 
+// Counted first, so that a glyph holds no more than its ink.
 Glyph Compact(const Coverage& coverage) {
   if (coverage.width < 0 || coverage.rows < 0 || coverage.width > kMaxInkSide ||
       coverage.rows > kMaxInkSide || (!coverage.data && coverage.width > 0 && coverage.rows > 0)) {
@@ -66,6 +68,12 @@ Glyph Compact(const Coverage& coverage) {
   glyph.top = coverage.top;
   glyph.width = coverage.width;
   glyph.rows = coverage.rows;
+  std::size_t inked = 0;
+  for (int r = 0; r < glyph.rows; ++r) {
+    const std::uint8_t* row = coverage.data + r * coverage.pitch;
+    inked += static_cast<std::size_t>(glyph.width - std::count(row, row + glyph.width, 0));
+  }
+  glyph.ink.reserve(inked);
   for (int r = 0; r < glyph.rows; ++r) {
     const std::uint8_t* row = coverage.data + r * coverage.pitch;
     for (int c = 0; c < glyph.width; ++c) {
@@ -77,15 +85,36 @@ Glyph Compact(const Coverage& coverage) {
   return glyph;
 }
 
+// What a kept glyph costs, its key and its place in the hash table and the use list included.
+std::size_t BytesOf(const Glyph& glyph) {
+  constexpr std::size_t kPerGlyph = 128;
+  return kPerGlyph + glyph.ink.capacity() * sizeof(Glyph::Ink);
+}
+
+// A face name may be any bytes; only printable ASCII reaches the terminal.
+std::string Printable(std::string_view face) {
+  std::string out(face);
+  for (char& c : out) {
+    if (c < 0x20 || c > 0x7E) c = '?';
+  }
+  return out;
+}
+
+constexpr std::size_t kMaxReportedFaces = 16;
+
 }  // namespace
 
 GlyphCache::Font::Font(std::unique_ptr<ScaledFont> scaled, int height)
     : scaled_(std::move(scaled)),
       cell_(scaled_ ? scaled_->Metrics() : CellMetrics{0, std::abs(height)}) {}
 
-const CharMetrics& GlyphCache::Font::Load(char32_t cp) {
+CharMetrics GlyphCache::Font::Load(char32_t cp) {
   if (auto it = chars_.find(cp); it != chars_.end()) return it->second;
   const CharMetrics metrics = scaled_ ? scaled_->Char(cp) : CharMetrics{};
+  if (chars_.size() >= kMaxCachedChars) {
+    ascii_.fill(nullptr);
+    chars_.clear();
+  }
   const CharMetrics& stored = chars_.emplace(cp, metrics).first->second;
   if (cp < ascii_.size()) ascii_[cp] = &stored;
   return stored;
@@ -105,10 +134,13 @@ GlyphCache::Selection GlyphCache::SelectAnew(const FontSpec& wanted) {
                         NormalWeight(wanted.weight)};
   auto it = fonts_.find(key);
   if (it == fonts_.end()) {
+    if (fonts_.size() >= kMaxCachedFonts) EvictFont();
     Font font(engine_ ? engine_->Find({key.face, key.height, key.weight}) : nullptr, key.height);
+    if (!font.Found()) ReportMissing(key.face);
     it = fonts_.emplace(FontKey{std::string(key.face), key.height, key.weight}, std::move(font))
              .first;
   }
+  it->second.lastUse_ = ++fontUses_;
   const int escapement = NormalEscapement(wanted.escapement);
   lastWanted_ = wanted;
   last_ = {&it->second, escapement, TurnOf(escapement)};
@@ -116,16 +148,59 @@ GlyphCache::Selection GlyphCache::SelectAnew(const FontSpec& wanted) {
 }
 
 const Glyph& GlyphCache::Render(const GlyphKey& key, const Rotation& turn) {
+  if (oversize_.key == key && oversize_.key.font) return oversize_.glyph;
   ScaledFont* scaled = key.font->scaled_.get();
   Coverage coverage;
   Glyph glyph;
   if (scaled && scaled->Render(key.glyph, turn, coverage)) glyph = Compact(coverage);
-  return glyphs_.emplace(key, std::move(glyph)).first->second;
+  const std::size_t bytes = BytesOf(glyph);
+  if (bytes > kGlyphCacheBytes / 4) {
+    oversize_ = {key, std::move(glyph)};
+    return oversize_.glyph;
+  }
+  while (!uses_.empty() && glyphBytes_ + bytes > kGlyphCacheBytes) {
+    Forget(glyphs_.find(uses_.back()));
+  }
+  uses_.push_front(key);
+  glyphBytes_ += bytes;
+  return glyphs_.emplace(key, Kept{std::move(glyph), uses_.begin(), bytes}).first->second.glyph;
+}
+
+void GlyphCache::Forget(std::unordered_map<GlyphKey, Kept, GlyphKeyHash>::iterator it) {
+  glyphBytes_ -= it->second.bytes;
+  uses_.erase(it->second.use);
+  glyphs_.erase(it);
+}
+
+// The least recently selected font goes, and every glyph drawn with it.
+void GlyphCache::EvictFont() {
+  const auto oldest = std::min_element(fonts_.begin(), fonts_.end(), [](auto& a, auto& b) {
+    return a.second.lastUse_ < b.second.lastUse_;
+  });
+  const Font* font = &oldest->second;
+  for (auto use = uses_.begin(); use != uses_.end();) {
+    const auto next = std::next(use);
+    if (use->font == font) Forget(glyphs_.find(*use));
+    use = next;
+  }
+  if (oversize_.key.font == font) oversize_ = {};
+  if (last_.font == font) last_ = {};
+  fonts_.erase(oldest);
+}
+
+// Once a run for each face, and for a few faces only, however many a caller makes up.
+void GlyphCache::ReportMissing(std::string_view face) {
+  if (reported_.size() >= kMaxReportedFaces || !reported_.emplace(face).second) return;
+  std::fprintf(stderr, "quorel: no usable font for the face \"%s\"; text in it cannot be drawn\n",
+               Printable(face).c_str());
 }
 
 void GlyphCache::Reset(std::unique_ptr<FontEngine> engine) {
   last_ = {};
+  oversize_ = {};
   glyphs_.clear();
+  uses_.clear();
+  glyphBytes_ = 0;
   fonts_.clear();
   engine_ = std::move(engine);
 }

@@ -3,15 +3,21 @@
 // canvas reads it (face cut to kMaxFaceBytes at a character boundary, height clamped to
 // kMaxHeightPixels with 0 as the default em, weight 0 as regular, escapement modulo a full turn);
 // fonts are kept by its face, height and weight, glyphs by the whole description and glyph id.
+//
+// Both are bounded, the least recently used going first: a process that draws at every height
+// and angle keeps a few megabytes, and the dial's own glyphs, drawn every frame, stay.
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <list>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "turtle/FontEngine.h"
@@ -32,6 +38,12 @@ struct Glyph {
   std::vector<Ink> ink;
 };
 
+// The glyphs kept, in bytes; a glyph bigger than a quarter of this is kept alone, outside it.
+inline constexpr std::size_t kGlyphCacheBytes = 4u << 20;
+// The fonts kept, each with its character metrics, at most kMaxCachedChars of them.
+inline constexpr std::size_t kMaxCachedFonts = 32;
+inline constexpr std::size_t kMaxCachedChars = 4096;
+
 class GlyphCache {
  public:
   // A face at one height and weight. Nothing in it depends on the escapement, so every angle of
@@ -42,15 +54,16 @@ class GlyphCache {
     bool Found() const { return scaled_ != nullptr; }
     // A missing face has no ascent and the requested height as its cell.
     const CellMetrics& Cell() const { return cell_; }
-    const CharMetrics& Char(char32_t cp) {
+    CharMetrics Char(char32_t cp) {
       return cp < ascii_.size() && ascii_[cp] ? *ascii_[cp] : Load(cp);
     }
 
    private:
     friend class GlyphCache;
-    const CharMetrics& Load(char32_t cp);
+    CharMetrics Load(char32_t cp);
     std::unique_ptr<ScaledFont> scaled_;
     CellMetrics cell_;
+    std::uint64_t lastUse_ = 0;
     std::array<const CharMetrics*, 128> ascii_{};  // the labels' characters, without a hash
     std::unordered_map<char32_t, CharMetrics> chars_;
   };
@@ -70,14 +83,20 @@ class GlyphCache {
   Selection Select(const FontSpec& wanted) {
     return last_.font && wanted == lastWanted_ ? last_ : SelectAnew(wanted);
   }
+  // Valid until the next call of the cache.
   const Glyph& GlyphFor(const Selection& selection, GlyphId glyph) {
     const GlyphKey key{selection.font, selection.escapement, glyph};
     const auto it = glyphs_.find(key);
-    return it != glyphs_.end() ? it->second : Render(key, selection.turn);
+    if (it == glyphs_.end()) return Render(key, selection.turn);
+    uses_.splice(uses_.begin(), uses_, it->second.use);  // moves a node, allocates nothing
+    return it->second.glyph;
   }
 
   // Forgets every font and glyph and goes on with engine.
   void Reset(std::unique_ptr<FontEngine> engine);
+
+  std::size_t GlyphBytes() const { return glyphBytes_; }
+  std::size_t FontCount() const { return fonts_.size(); }
 
  private:
   struct FontKeyView {
@@ -121,13 +140,32 @@ class GlyphCache {
     }
   };
 
+  struct Kept {
+    Glyph glyph;
+    std::list<GlyphKey>::iterator use;
+    std::size_t bytes;
+  };
+  struct Oversize {
+    GlyphKey key{};
+    Glyph glyph;
+  };
+
   Selection SelectAnew(const FontSpec& wanted);
   const Glyph& Render(const GlyphKey& key, const Rotation& turn);
+  void Forget(std::unordered_map<GlyphKey, Kept, GlyphKeyHash>::iterator it);
+  void EvictFont();
+  void ReportMissing(std::string_view face);
 
   // Declared first so that it goes last: every font it found must be gone before it.
   std::unique_ptr<FontEngine> engine_;
   std::unordered_map<FontKey, Font, FontKeyHash, FontKeyEq> fonts_;
-  std::unordered_map<GlyphKey, Glyph, GlyphKeyHash> glyphs_;
+  std::uint64_t fontUses_ = 0;
+  std::unordered_map<GlyphKey, Kept, GlyphKeyHash> glyphs_;
+  std::list<GlyphKey> uses_;  // most recently drawn first
+  std::size_t glyphBytes_ = 0;
+  Oversize oversize_;
+  // Faces already reported as having no font at all; kept across Reset, so once per run.
+  std::unordered_set<std::string> reported_;
   // A text is measured and drawn with the font just selected, so the last answer is kept.
   FontSpec lastWanted_;
   Selection last_;

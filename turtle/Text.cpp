@@ -40,8 +40,14 @@ void Plot(std::uint32_t& pixel, std::uint32_t colour, int coverage) {
                           : Blend(pixel, colour, coverage);
 }
 
+// Whether the square of half-side reach around (x, y) misses the buffer.
+bool Outside(std::int64_t x, std::int64_t y, std::int64_t reach, int width, int height) {
+  return x + reach < 0 || y + reach < 0 || x - reach >= width || y - reach >= height;
+}
+
 void Blit(std::uint32_t* pixels, int width, int height, int stride, const Glyph& glyph,
           std::int64_t gx, std::int64_t gy, std::uint32_t colour) {
+  if (gx + glyph.width <= 0 || gy + glyph.rows <= 0 || gx >= width || gy >= height) return;
   const auto rowStride = static_cast<std::size_t>(stride);
   if (gx >= 0 && gy >= 0 && gx + glyph.width <= width && gy + glyph.rows <= height) {
     std::uint32_t* origin =
@@ -77,14 +83,16 @@ void DrawText(GlyphCache& cache, std::uint32_t* pixels, int width, int height, i
   if (!selected.Found()) return;
   const Rotation& turn = selection.turn;
   const double ascent = selected.Cell().ascent;
+  const int reach = selected.Cell().reach;
   double pen = 0;
   for (std::size_t i = 0; i < utf8.size();) {
-    const CharMetrics& metrics = selected.Char(NextCodePoint(utf8, i));
+    const CharMetrics metrics = selected.Char(NextCodePoint(utf8, i));
     const std::int64_t ox = RoundToPixel(x + pen * turn.cos + ascent * turn.sin);
     const std::int64_t oy = RoundToPixel(y - pen * turn.sin + ascent * turn.cos);
+    pen += metrics.advance;
+    if (reach > 0 && Outside(ox, oy, reach, width, height)) continue;
     const Glyph& glyph = cache.GlyphFor(selection, metrics.glyph);
     Blit(pixels, width, height, stride, glyph, ox + glyph.left, oy - glyph.top, colour);
-    pen += metrics.advance;
   }
 }
 
