@@ -1,5 +1,5 @@
 // The dial as a screen reader sees it: three named sliders that read and set the values under the
-// dial's own rules and announce every change, whatever made it.
+// dial's own rules, and the focus and value events that make every change heard.
 #include <QtGui/private/qguiapplication_p.h>
 #include <gtest/gtest.h>
 #include <qpa/qplatformaccessibility.h>
@@ -8,6 +8,7 @@
 #include <QAccessible>
 #include <QAccessibleValueChangeEvent>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/FormFixture.h"
@@ -30,7 +31,7 @@ void Record(QAccessibleEvent* event) {
 }
 
 // As if a screen reader were listening: Qt offers no public switch for that, so the platform's
-// accessibility is turned on directly; the events go to RecordValueChange.
+// accessibility is turned on directly; the events go to Record.
 class Listening {
  public:
   explicit Listening(std::vector<std::string>* into)
