@@ -58,6 +58,9 @@ TFQuorel::TFQuorel(QWidget* parent) : QWidget(parent) {
 void TFQuorel::FormCreate() {
   dial = new TKWind(this);
   dial->resize(width(), height());
+  // Qt would give the first widget that takes Tab the focus when the window is first activated;
+  // the form keeps it, so the dial gets the keys only from a press or Tab.
+  setFocus();
 }
 
 void TFQuorel::FormClose() {

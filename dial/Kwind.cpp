@@ -13,8 +13,8 @@ TKWind::TKWind(QWidget* owner) : QWidget(owner) {
   // The paint covers the whole area, so Qt never needs to clear it first.
   setAttribute(Qt::WA_OpaquePaintEvent);
   setAttribute(Qt::WA_NoSystemBackground);
-  // Keys need the focus; only a press gives it, never the window's start-up.
-  setFocusPolicy(Qt::ClickFocus);
+  // Keys need the focus: a press or Tab gives it. The form keeps it from the window's start-up.
+  setFocusPolicy(Qt::StrongFocus);
 }
 
 int TKWind::VirtualKey(int qtKey) {
@@ -59,7 +59,29 @@ void TKWind::paintEvent(QPaintEvent*) {
   Paint(target);
 }
 
+// Qt announces the dial itself as focused once this handler has returned, so the current value's
+// slider is announced after that: at the next change, or when the event loop comes round.
+void TKWind::focusInEvent(QFocusEvent* event) {
+  QWidget::focusInEvent(event);
+  FocusGained();
+  currentUnannounced_ = true;
+  QMetaObject::invokeMethod(this, &TKWind::AnnounceCurrent, Qt::QueuedConnection);
+}
+
+void TKWind::AnnounceCurrent() {
+  if (!currentUnannounced_ || !hasFocus()) return;
+  currentUnannounced_ = false;
+  NotifyDialFocus(this, Current());
+}
+
+void TKWind::CurrentChanged(DialValue) {
+  currentUnannounced_ = true;
+  AnnounceCurrent();
+}
+
+// The focus goes first, so a reader that speaks only for the focused object hears the change.
 void TKWind::ValueChanged(DialValue which) {
+  AnnounceCurrent();
   NotifyDialValueChanged(this, which);
 }
 

@@ -20,8 +20,16 @@ class TKWind : public QWidget, public WindDial {
   int ClientWidth() const override { return width(); }
   int ClientHeight() const override { return height(); }
   void ValueChanged(DialValue which) override;
+  void CurrentChanged(DialValue which) override;
 
   void paintEvent(QPaintEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+
+ private:
+  // Gives screen readers the current value's slider as the focus, once per change of either.
+  void AnnounceCurrent();
+
+  bool currentUnannounced_ = false;
 };

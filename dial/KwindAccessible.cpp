@@ -2,21 +2,18 @@
 
 #include <QAccessibleWidget>
 #include <array>
-#include <cmath>
 
+#include "dial/DialAccess.h"
 #include "dial/Kwind.h"
 
 namespace {
 
-// The order in which screen readers list the sliders.
-constexpr std::array<DialValue, kDialValueCount> kSliderOrder = {
-    DialValue::Course, DialValue::WindDirection, DialValue::WindSpeed};
-
+// The sliders are listed in the order of the value table.
+DialValue SliderValue(int index) {
+  return kDialValues[index].value;
+}
 int SliderIndex(DialValue which) {
-  for (int i = 0; i < kDialValueCount; ++i) {
-    if (kSliderOrder[i] == which) return i;
-  }
-  return -1;
+  return static_cast<int>(which);
 }
 
 class WindDialAccessible : public QAccessibleWidget {
@@ -26,11 +23,15 @@ class WindDialAccessible : public QAccessibleWidget {
 
   TKWind* dial() const { return static_cast<TKWind*>(widget()); }
 
+  QString text(QAccessible::Text t) const override;
   int childCount() const override { return kDialValueCount; }
   QAccessibleInterface* child(int index) const override;
   int indexOfChild(const QAccessibleInterface* child) const override;
-  // The children cover the whole dial, so a point finds the dial itself.
-  QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+  QAccessibleInterface* childAt(int x, int y) const override;
+  QAccessibleInterface* focusChild() const override;
+
+  // A rectangle in the dial's client pixels as screen coordinates.
+  QRect OnScreen(const DialArea& area) const;
 
  private:
   std::array<QAccessible::Id, kDialValueCount> children_{};
@@ -49,25 +50,29 @@ class DialValueAccessible : public QAccessibleInterface, public QAccessibleValue
   int childCount() const override { return 0; }
   int indexOfChild(const QAccessibleInterface*) const override { return -1; }
   QAccessibleInterface* childAt(int, int) const override { return nullptr; }
-  QRect rect() const override { return parent_->rect(); }
+  // The pair of step buttons that changes the value.
+  QRect rect() const override { return parent_->OnScreen(StepButtonPair(rule_.value)); }
   QAccessible::Role role() const override { return QAccessible::Slider; }
   void setText(QAccessible::Text, const QString&) override {}
 
   QString text(QAccessible::Text t) const override {
-    if (t == QAccessible::Name) return QString::fromUtf8(rule_.name);
-    if (t == QAccessible::Value) {
-      const QString number = QString::number(Value());
-      if (*rule_.unit == '\0') return number;
-      return number + QLatin1Char(' ') + QString::fromUtf8(rule_.unit);
+    switch (t) {
+      case QAccessible::Name:
+        return QString::fromUtf8(rule_.name);
+      case QAccessible::Value:
+        return QString::fromStdString(ValueText(rule_.value, Value()));
+      case QAccessible::Description:
+        return QString::fromUtf8(HowToChange(rule_.value));
+      default:
+        return {};
     }
-    return {};
   }
 
-  // The keys go to the dial, never to a single value.
+  // Every slider can take the focus; the current one has it while the dial has the keyboard.
   QAccessible::State state() const override {
     QAccessible::State s = parent_->state();
-    s.focusable = false;
-    s.focused = false;
+    s.focusable = true;
+    s.focused = s.focused && IsCurrent();
     return s;
   }
 
@@ -81,33 +86,44 @@ class DialValueAccessible : public QAccessibleInterface, public QAccessibleValue
   QVariant maximumValue() const override { return rule_.maximum; }
   QVariant minimumStepSize() const override { return rule_.step; }
 
-  // Through the dial's own rule, so the value ends up where keys and buttons could put it.
+  // Through the dial's own rule, so the value ends up where keys and buttons could put it; the
+  // value set becomes the current one, as with a key or a button.
   void setCurrentValue(const QVariant& value) override {
     bool ok = false;
     const double v = value.toDouble(&ok);
-    if (!ok || !std::isfinite(v) || !isValid()) return;
+    if (!ok || !isValid()) return;
     TKWind* d = parent_->dial();
-    d->Set(rule_.value, NearestAllowed(rule_.value, v, d->Value(rule_.value)));
+    const int next = NearestAllowed(rule_.value, v, d->Value(rule_.value));
+    if (next == d->Value(rule_.value)) return;
+    d->MakeCurrent(rule_.value);
+    d->Set(rule_.value, next);
   }
 
  private:
   int Value() const { return isValid() ? parent_->dial()->Value(rule_.value) : 0; }
+  bool IsCurrent() const { return isValid() && parent_->dial()->Current() == rule_.value; }
 
   WindDialAccessible* parent_;
   const DialValueRule& rule_;
 };
 
 WindDialAccessible::WindDialAccessible(TKWind* dial)
-    : QAccessibleWidget(dial, QAccessible::Grouping, QStringLiteral("Wind dial")) {
+    : QAccessibleWidget(dial, QAccessible::Grouping, QString::fromUtf8(kDialAccessName)) {
   for (int i = 0; i < kDialValueCount; ++i) {
     children_[i] =
-        QAccessible::registerAccessibleInterface(new DialValueAccessible(this, kSliderOrder[i]));
+        QAccessible::registerAccessibleInterface(new DialValueAccessible(this, SliderValue(i)));
   }
 }
 
 // The children have no object of their own for the cache to follow, so they go with the dial's.
 WindDialAccessible::~WindDialAccessible() {
   for (QAccessible::Id id : children_) QAccessible::deleteAccessibleInterface(id);
+}
+
+QString WindDialAccessible::text(QAccessible::Text t) const {
+  if (t != QAccessible::Description) return QAccessibleWidget::text(t);
+  const TKWind* d = dial();
+  return QString::fromStdString(DialSummary(d->course(), d->windDirection(), d->windSpeed()));
 }
 
 QAccessibleInterface* WindDialAccessible::child(int index) const {
@@ -122,6 +138,32 @@ int WindDialAccessible::indexOfChild(const QAccessibleInterface* child) const {
   return -1;
 }
 
+// Only the step buttons belong to a slider; the rest of the dial is the dial's own.
+QAccessibleInterface* WindDialAccessible::childAt(int x, int y) const {
+  const QPoint at = dial()->mapFromGlobal(QPoint(x, y));
+  for (int i = 0; i < kDialValueCount; ++i) {
+    if (StepButtonPair(SliderValue(i)).Contains(at.x(), at.y())) return child(i);
+  }
+  return nullptr;
+}
+
+QAccessibleInterface* WindDialAccessible::focusChild() const {
+  if (!dial()->hasFocus()) return nullptr;
+  return child(SliderIndex(dial()->Current()));
+}
+
+QRect WindDialAccessible::OnScreen(const DialArea& area) const {
+  const QPoint topLeft = dial()->mapToGlobal(QPoint(area.left, area.top));
+  return {topLeft, QSize(area.right - area.left + 1, area.bottom - area.top + 1)};
+}
+
+// Nobody listens unless assistive technology is on; the interfaces are not worth building then.
+QAccessibleInterface* Slider(TKWind* dial, DialValue which) {
+  if (!QAccessible::isActive()) return nullptr;
+  QAccessibleInterface* face = QAccessible::queryAccessibleInterface(dial);
+  return face != nullptr ? face->child(SliderIndex(which)) : nullptr;
+}
+
 }  // namespace
 
 QAccessibleInterface* WindDialAccessibleFactory(const QString&, QObject* object) {
@@ -129,12 +171,18 @@ QAccessibleInterface* WindDialAccessibleFactory(const QString&, QObject* object)
   return nullptr;
 }
 
-void NotifyDialValueChanged(TKWind* dial, DialValue which) {
-  // Nobody listens unless assistive technology is on; the interfaces are not worth building then.
-  if (!QAccessible::isActive()) return;
-  QAccessibleInterface* dialFace = QAccessible::queryAccessibleInterface(dial);
-  QAccessibleInterface* child = dialFace ? dialFace->child(SliderIndex(which)) : nullptr;
-  if (child == nullptr || child->valueInterface() == nullptr) return;
-  QAccessibleValueChangeEvent event(child, child->valueInterface()->currentValue());
+void NotifyDialFocus(TKWind* dial, DialValue which) {
+  QAccessibleInterface* slider = Slider(dial, which);
+  if (slider == nullptr) return;
+  QAccessibleEvent event(slider, QAccessible::Focus);
   QAccessible::updateAccessibility(&event);
+}
+
+void NotifyDialValueChanged(TKWind* dial, DialValue which) {
+  QAccessibleInterface* slider = Slider(dial, which);
+  if (slider == nullptr || slider->valueInterface() == nullptr) return;
+  QAccessibleValueChangeEvent changed(slider, slider->valueInterface()->currentValue());
+  QAccessible::updateAccessibility(&changed);
+  QAccessibleEvent described(dial, QAccessible::DescriptionChanged);
+  QAccessible::updateAccessibility(&described);
 }

@@ -1,4 +1,8 @@
 // The six step buttons: squares drawn over the face and found again by coordinates on a press.
+#include <algorithm>
+#include <climits>
+
+#include "dial/DialAccess.h"
 #include "dial/DialStyle.h"
 #include "dial/WindDial.h"
 
@@ -64,8 +68,23 @@ void WindDial::DrawButton(int x, int y, int w, int h, int style, std::string lab
 }
 
 // Every area is tested on its own; they do not overlap, so one press changes one value at most.
+// The value a button changes becomes the current one before it changes.
 void WindDial::PressStepButtons(int x, int y) {
   for (const StepButton& b : kButtons) {
-    if (Hits(b, x, y)) Step(b.value, b.direction);
+    if (!Hits(b, x, y)) continue;
+    MakeCurrent(b.value);
+    Step(b.value, b.direction);
   }
+}
+
+DialArea StepButtonPair(DialValue which) {
+  DialArea area{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
+  for (const StepButton& b : kButtons) {
+    if (b.value != which) continue;
+    area.left = std::min(area.left, b.x);
+    area.top = std::min(area.top, b.y);
+    area.right = std::max(area.right, b.x + kButtonSize);
+    area.bottom = std::max(area.bottom, b.y + kButtonSize);
+  }
+  return area;
 }

@@ -38,10 +38,19 @@ void WindDial::Step(DialValue which, int direction) {
   Set(which, Value(which) + sign * RuleOf(which).step);
 }
 
-// Each key is tested on its own, not as an else-chain.
+void WindDial::MakeCurrent(DialValue which) {
+  if (which == current_) return;
+  current_ = which;
+  CurrentChanged(which);
+}
+
+// Each key is tested on its own, not as an else-chain. The value a key changes becomes the
+// current one before it changes.
 void WindDial::KeyDown(int key) {
   for (const KeyStep& k : kKeySteps) {
-    if (key == k.key) Step(k.value, k.direction);
+    if (key != k.key) continue;
+    MakeCurrent(k.value);
+    Step(k.value, k.direction);
   }
 }
 

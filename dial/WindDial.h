@@ -43,6 +43,12 @@ class WindDial {
   // One step of the value's own size up (direction > 0) or down (direction < 0).
   void Step(DialValue which, int direction);
 
+  // The value screen readers present as the one being worked on: Course when the dial gains the
+  // keyboard focus, then whichever value a key or step button last changed.
+  DialValue Current() const { return current_; }
+  void MakeCurrent(DialValue which);
+  void FocusGained() { current_ = DialValue::Course; }
+
   void KeyDown(int key);
   // A press at client pixel (x, y), any button: applies the step button there, if any.
   void MouseDown(int x, int y);
@@ -59,6 +65,8 @@ class WindDial {
   // After a value has changed, whether by key, button or a direct step; not when a step left the
   // value as it was.
   virtual void ValueChanged(DialValue) {}
+  // After another value has become the current one; comes before that value's change.
+  virtual void CurrentChanged(DialValue) {}
   virtual int ClientWidth() const { return kSize; }
   virtual int ClientHeight() const { return kSize; }
 
@@ -66,4 +74,5 @@ class WindDial {
   void PressStepButtons(int x, int y);
 
   std::array<int, kDialValueCount> values_;
+  DialValue current_ = DialValue::Course;
 };

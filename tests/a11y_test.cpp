@@ -1,5 +1,5 @@
 // The dial as a screen reader sees it: three named sliders that read and set the values under the
-// dial's own rules and announce every change, whatever made it.
+// dial's own rules, and the focus and value events that make every change heard.
 #include <QtGui/private/qguiapplication_p.h>
 #include <gtest/gtest.h>
 #include <qpa/qplatformaccessibility.h>
@@ -8,40 +8,36 @@
 #include <QAccessible>
 #include <QAccessibleValueChangeEvent>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/FormFixture.h"
 
 namespace {
 
-struct Announcement {
-  std::string name;
-  int value;
-  bool operator==(const Announcement&) const = default;
-};
+// What a screen reader hears, in order: "focus NAME" and "NAME = VALUE".
+std::vector<std::string>* heard = nullptr;
 
-void PrintTo(const Announcement& a, std::ostream* os) {
-  *os << a.name << "=" << a.value;
-}
-
-std::vector<Announcement>* announcements = nullptr;
-
-void RecordValueChange(QAccessibleEvent* event) {
-  if (announcements == nullptr || event->type() != QAccessible::ValueChanged) return;
+void Record(QAccessibleEvent* event) {
+  if (heard == nullptr) return;
   QAccessibleInterface* source = event->accessibleInterface();
-  announcements->push_back(
-      {source != nullptr ? source->text(QAccessible::Name).toStdString() : std::string("?"),
-       static_cast<QAccessibleValueChangeEvent*>(event)->value().toInt()});
+  const std::string name =
+      source != nullptr ? source->text(QAccessible::Name).toStdString() : std::string("?");
+  if (event->type() == QAccessible::Focus) heard->push_back("focus " + name);
+  if (event->type() == QAccessible::ValueChanged) {
+    const int value = static_cast<QAccessibleValueChangeEvent*>(event)->value().toInt();
+    heard->push_back(name + " = " + std::to_string(value));
+  }
 }
 
 // As if a screen reader were listening: Qt offers no public switch for that, so the platform's
-// accessibility is turned on directly; the events go to RecordValueChange.
+// accessibility is turned on directly; the events go to Record.
 class Listening {
  public:
-  explicit Listening(std::vector<Announcement>* into)
+  explicit Listening(std::vector<std::string>* into)
       : platform_(QGuiApplicationPrivate::platformIntegration()->accessibility()) {
-    announcements = into;
-    previous_ = QAccessible::installUpdateHandler(RecordValueChange);
+    heard = into;
+    previous_ = QAccessible::installUpdateHandler(Record);
     if (platform_ != nullptr) {
       wasActive_ = platform_->isActive();
       platform_->setActive(true);
@@ -50,7 +46,7 @@ class Listening {
   ~Listening() {
     if (platform_ != nullptr) platform_->setActive(wasActive_);
     QAccessible::installUpdateHandler(previous_);
-    announcements = nullptr;
+    heard = nullptr;
   }
   Listening(const Listening&) = delete;
   Listening& operator=(const Listening&) = delete;
@@ -103,6 +99,11 @@ TEST_F(A11yTest, DialIsAGroupOfThreeSlidersWithRangesAndValues) {
     EXPECT_EQ(child->parent(), face) << e.name;
     EXPECT_EQ(face->indexOfChild(child), i) << e.name;
     EXPECT_EQ(child->text(QAccessible::Value), QString::fromUtf8(e.text)) << e.name;
+    EXPECT_FALSE(child->text(QAccessible::Description).isEmpty()) << e.name;
+    EXPECT_TRUE(child->state().focusable) << e.name;
+    // A slider covers its pair of step buttons, and a point there finds it.
+    EXPECT_EQ(child->rect().size(), QSize(36, 16)) << e.name;
+    EXPECT_EQ(face->childAt(child->rect().left(), child->rect().bottom()), child) << e.name;
     QAccessibleValueInterface* value = child->valueInterface();
     ASSERT_NE(value, nullptr) << e.name;
     EXPECT_EQ(value->currentValue().toInt(), e.value) << e.name;
@@ -110,6 +111,10 @@ TEST_F(A11yTest, DialIsAGroupOfThreeSlidersWithRangesAndValues) {
     EXPECT_EQ(value->maximumValue().toInt(), e.maximum) << e.name;
     EXPECT_EQ(value->minimumStepSize().toInt(), e.step) << e.name;
   }
+  EXPECT_EQ(face->text(QAccessible::Description),
+            QStringLiteral("Wind dial: course 30, wind 120 degrees at 25"));
+  const QPoint centre = face->rect().center();
+  EXPECT_EQ(face->childAt(centre.x(), centre.y()), nullptr);
   EXPECT_EQ(face->child(3), nullptr);
   EXPECT_EQ(face->child(-1), nullptr);
 }
@@ -146,29 +151,64 @@ TEST_F(A11yTest, SettingAValueGoesThroughTheDialRuleAndRepaints) {
   }
 }
 
-TEST_F(A11yTest, EveryChangeIsAnnouncedWhateverMadeIt) {
-  std::vector<Announcement> seen;
+// A reader that speaks only for the focused object must hear the slider's focus before its value.
+TEST_F(A11yTest, EveryChangeIsAnnouncedOnTheFocusedSliderWhateverMadeIt) {
+  std::vector<std::string> seen;
   {
     const Listening listening(&seen);
     ASSERT_TRUE(QAccessible::isActive());
 
-    Click({150, 150});  // gives the dial the keys and changes nothing
+    SendKey(form.get(), Qt::Key_Tab);
+    Pump(10);
     SendKey(form.get(), Qt::Key_PageDown);
+    SendKey(form.get(), Qt::Key_PageUp);
     SendKey(form.get(), Qt::Key_Home);
     Click({282, 277});  // speed up
     Click({262, 277});  // speed down
-    Click({262, 277});  // speed already 0: no change, no announcement
+    Click({262, 277});  // speed already 0: no change, nothing to hear
+    Click({150, 150});  // no button, and the dial has the focus already
     Value(0)->setCurrentValue(375);
     Value(2)->setCurrentValue(50);
-    Value(0)->setCurrentValue(384);  // rounds to 20, where it is
+    Value(0)->setCurrentValue(24);   // rounds to 20, where it is
     Value(1)->setCurrentValue(350);  // where it is
+    Pump(10);
   }
-  EXPECT_EQ(seen, (std::vector<Announcement>{{"Course", 10},
-                                             {"Wind direction", 350},
-                                             {"Wind speed", 1},
-                                             {"Wind speed", 0},
-                                             {"Course", 20},
-                                             {"Wind speed", 40}}));
+  EXPECT_EQ(seen, (std::vector<std::string>{"focus Wind dial", "focus Course", "Course = 10",
+                                            "Course = 360", "focus Wind direction",
+                                            "Wind direction = 350", "focus Wind speed",
+                                            "Wind speed = 1", "Wind speed = 0", "focus Course",
+                                            "Course = 20", "focus Wind speed", "Wind speed = 40"}));
+}
+
+// A press that gives the dial the focus on a step button goes straight to that button's slider.
+TEST_F(A11yTest, APressOnAButtonFocusesItsSlider) {
+  std::vector<std::string> seen;
+  {
+    const Listening listening(&seen);
+    Click({37, 277});  // wind up
+    Pump(10);
+  }
+  EXPECT_EQ(seen, (std::vector<std::string>{"focus Wind dial", "focus Wind direction",
+                                            "Wind direction = 10"}));
+  EXPECT_TRUE(face->child(1)->state().focused);
+  EXPECT_FALSE(face->child(0)->state().focused);
+}
+
+TEST_F(A11yTest, TabAndShiftTabReachTheDialButTheWindowOpeningDoesNot) {
+  ASSERT_TRUE(form->isActiveWindow());
+  EXPECT_FALSE(dial->hasFocus());
+  for (int i = 0; i < 3; ++i) EXPECT_FALSE(face->child(i)->state().focused) << i;
+  for (const auto& [key, modifiers] :
+       {std::pair{Qt::Key_Tab, Qt::NoModifier}, std::pair{Qt::Key_Backtab, Qt::ShiftModifier}}) {
+    form->setFocus();
+    ASSERT_FALSE(dial->hasFocus());
+    SendKey(form.get(), key, modifiers);
+    EXPECT_TRUE(dial->hasFocus()) << key;
+    // Tab leaves the dial on Course, wherever the user last was.
+    EXPECT_TRUE(face->child(0)->state().focused) << key;
+    SendKey(form.get(), Qt::Key_End);
+    EXPECT_TRUE(face->child(1)->state().focused) << key;
+  }
 }
 
 TEST_F(A11yTest, TheSlidersGoWithTheDial) {

@@ -3,7 +3,10 @@
 #include <climits>
 #include <limits>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
+#include "dial/DialAccess.h"
 #include "dial/WindDial.h"
 #include "tests/Pixels.h"
 
@@ -192,6 +195,51 @@ TEST(DialRules, StepsGoOneStepWhateverTheDirectionAndButtonsDrawAnywhere) {
   d.Step(DialValue::WindSpeed, 7);
   EXPECT_EQ(d.windSpeed(), 1);
   d.DrawButton(INT_MAX, INT_MIN, INT_MAX, INT_MIN, 1, "C");
+}
+
+// What a screen reader is told, in order: "current NAME" and "NAME = VALUE".
+class NarratedDial : public WindDial {
+ public:
+  std::vector<std::string> told;
+
+ protected:
+  void CurrentChanged(DialValue which) override {
+    told.push_back(std::string("current ") + RuleOf(which).name);
+  }
+  void ValueChanged(DialValue which) override {
+    told.push_back(std::string(RuleOf(which).name) + " = " + std::to_string(Value(which)));
+  }
+};
+
+TEST(DialAccess, KeysAndButtonsMakeTheirValueCurrentBeforeChangingIt) {
+  NarratedDial d;
+  EXPECT_EQ(d.Current(), DialValue::Course);
+  d.KeyDown(kKeyPageDown);
+  d.KeyDown(kKeyEnd);
+  d.KeyDown(kKeyHome);
+  d.MouseDown(150, 150);  // no button
+  d.MouseDown(262, 277);  // speed down at 0: the speed is being worked on, but stays
+  d.MouseDown(282, 277);
+  d.MouseDown(282, 17);
+  d.MouseDown(17, 277);
+  d.StepSpeed(5);  // set directly, not by the user: the current value stays
+  EXPECT_EQ(d.told, (std::vector<std::string>{
+                        "Course = 10", "current Wind direction", "Wind direction = 10",
+                        "Wind direction = 360", "current Wind speed", "Wind speed = 1",
+                        "current Course", "Course = 20", "current Wind direction",
+                        "Wind direction = 350", "Wind speed = 5"}));
+  d.FocusGained();
+  EXPECT_EQ(d.Current(), DialValue::Course);
+}
+
+TEST(DialAccess, TextsAndTheButtonPairsEachSliderCovers) {
+  EXPECT_EQ(ValueText(DialValue::Course, 100), "100 degrees");
+  EXPECT_EQ(ValueText(DialValue::WindDirection, 360), "360 degrees");
+  EXPECT_EQ(ValueText(DialValue::WindSpeed, 25), "25");
+  EXPECT_EQ(DialSummary(360, 360, 0), "Wind dial: course 360, wind 360 degrees at 0");
+  EXPECT_EQ(StepButtonPair(DialValue::Course), (DialArea{255, 10, 290, 25}));
+  EXPECT_EQ(StepButtonPair(DialValue::WindDirection), (DialArea{10, 270, 45, 285}));
+  EXPECT_EQ(StepButtonPair(DialValue::WindSpeed), (DialArea{255, 270, 290, 285}));
 }
 
 TEST_F(Face, InitialPictureFixedFigures) {
