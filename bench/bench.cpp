@@ -2,6 +2,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QImage>
 #include <QKeyEvent>
 #include <cstring>
 #include <cwchar>
@@ -85,6 +86,21 @@ void BM_KeyRepeat(benchmark::State& state) {
   benchmark::DoNotOptimize(dial.course());
 }
 BENCHMARK(BM_KeyRepeat)->Unit(benchmark::kMicrosecond);
+
+// One repaint of the widget at device pixel ratio range(0), rendered offscreen into an image of
+// that ratio the way a backing store of a high-resolution screen is painted.
+void BM_RepaintScaled(benchmark::State& state) {
+  const int ratio = static_cast<int>(state.range(0));
+  TKWind dial(nullptr);
+  QImage image(kSide * ratio, kSide * ratio, QImage::Format_RGB32);
+  image.setDevicePixelRatio(ratio);
+  dial.render(&image);
+  for (auto _ : state) {
+    dial.render(&image);
+    benchmark::DoNotOptimize(image.constBits());
+  }
+}
+BENCHMARK(BM_RepaintScaled)->Arg(1)->Arg(2)->Arg(3);
 
 }  // namespace
 
