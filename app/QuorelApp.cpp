@@ -2,16 +2,20 @@
 
 #include <QIcon>
 #include <QMessageBox>
+#include <QTimer>
 #include <cstdio>
 
 #include "app/Report.h"
 
 TQuorelApplication::TQuorelApplication(int& argc, char** argv)
-    : QApplication(argc, argv), title_(AppTitle(applicationFilePath())) {
-  setWindowIcon(QIcon(QStringLiteral(":/quorel.png")));
-}
+    : QApplication(argc, argv), title_(AppTitle(applicationFilePath())) {}
 
 bool TQuorelApplication::notify(QObject* receiver, QEvent* event) {
+  // Loading the icon's image and its plugins would delay the first frame, so the icon follows it.
+  if (!iconSet_ && event->type() == QEvent::Paint) {
+    iconSet_ = true;
+    QTimer::singleShot(0, this, [this] { setWindowIcon(QIcon(QStringLiteral(":/quorel.png"))); });
+  }
   try {
     return QApplication::notify(receiver, event);
   } catch (...) {

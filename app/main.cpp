@@ -1,10 +1,14 @@
 #include <QAccessible>
+#include <thread>
 
 #include "app/F01.h"
 #include "app/QuorelApp.h"
 #include "dial/KwindAccessible.h"
+#include "turtle/FontEngine.h"
 
 int main(int argc, char** argv) {
+  // The font configuration loads while Qt connects to the display, not in the first paint.
+  const std::jthread fonts(WarmUpFontEngine);
   TQuorelApplication app(argc, argv);
   // Wayland compositors match the window to its desktop entry by this name.
   QGuiApplication::setDesktopFileName(QStringLiteral("io.github.quorel.Quorel"));
