@@ -4,7 +4,8 @@ JOBS ?= $(shell nproc)
 SETUP = ./scripts/setup.sh --log $(BUILD)/setup.log
 CONFIGURE = cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 
-.PHONY: all setup build test run package bench startup check fuzz leakcheck mingw-core golden clean
+.PHONY: all setup build test run package bench startup check fuzz leakcheck mingw-core golden \
+  windows windows-test windows-package clean
 
 all: build
 
@@ -88,5 +89,28 @@ mingw-core:
 	@cmake -DSOURCE_DIR=$(CURDIR) -DWORK_DIR=$(abspath $(BUILD))/mingw-core -DREQUIRED=ON \
 	  -P tests/mingw_core.cmake
 
+# 32-bit Windows, cross-built with MinGW-w64 into $(WIN_BUILD): quorel.exe, its tests under Wine,
+# and the installer with the portable archive.
+WIN_BUILD ?= build-win32
+WIN_CONFIGURE = cmake --no-warn-unused-cli -S . -B $(WIN_BUILD) -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE=cmake/i686-w64-mingw32.cmake
+
+windows:
+	@$(SETUP) windows
+	@$(WIN_CONFIGURE) >/dev/null
+	@cmake --build $(WIN_BUILD) -j $(JOBS) --target quorel
+
+windows-test:
+	@$(SETUP) windows-test
+	@$(WIN_CONFIGURE) -DQUOREL_WINDOWS_TESTS=ON >/dev/null
+	@cmake --build $(WIN_BUILD) -j $(JOBS)
+	@./scripts/windows_test.sh $(WIN_BUILD)
+
+windows-package:
+	@$(SETUP) windows-package
+	@$(WIN_CONFIGURE) >/dev/null
+	@cmake --build $(WIN_BUILD) -j $(JOBS) --target quorel
+	@./scripts/windows_package.sh $(WIN_BUILD)
+
 clean:
-	@rm -rf $(BUILD) build-bench $(CHECK_BUILD) build-fuzz
+	@rm -rf $(BUILD) build-bench $(CHECK_BUILD) build-fuzz $(WIN_BUILD)

@@ -7,13 +7,15 @@
 
 #include "app/QuorelApp.h"
 #include "dial/Kwind.h"
+#include "shell/AppRules.h"
 
 TFQuorel* FQuorel = nullptr;
 
 namespace {
 
-constexpr int kTagAbout = 1;
-constexpr int kTagExit = 2;
+QString FromUtf16(std::u16string_view text) {
+  return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 QString Title() {
   auto* app = qobject_cast<TQuorelApplication*>(QCoreApplication::instance());
@@ -23,7 +25,7 @@ QString Title() {
 }  // namespace
 
 TFQuorel::TFQuorel(QWidget* parent) : QWidget(parent) {
-  setWindowTitle(QStringLiteral("Quorel"));
+  setWindowTitle(FromUtf16(kFormCaption));
   QFont tahoma(QStringLiteral("Tahoma"));
   tahoma.setPixelSize(11);
   setFont(tahoma);
@@ -32,10 +34,13 @@ TFQuorel::TFQuorel(QWidget* parent) : QWidget(parent) {
   resize(kClientSize, kClientSize);
 
   PopupMenu = new QMenu(this);
-  PMenuAbout = PopupMenu->addAction(QStringLiteral("Quorelについて(&A)..."));
-  PMenuAbout->setData(kTagAbout);
-  PMenuExit = PopupMenu->addAction(QStringLiteral("終了(&X)"));
-  PMenuExit->setData(kTagExit);
+  QAction* items[kPopupMenu.size()];
+  for (std::size_t i = 0; i < kPopupMenu.size(); ++i) {
+    items[i] = PopupMenu->addAction(FromUtf16(kPopupMenu[i].caption));
+    items[i]->setData(kPopupMenu[i].tag);
+  }
+  PMenuAbout = items[0];
+  PMenuExit = items[1];
   connect(PopupMenu, &QMenu::aboutToShow, this, [this] { PopupMenuClick(0); });
   connect(PopupMenu, &QMenu::triggered, this,
           [this](QAction* item) { PopupMenuClick(item->data().toInt()); });
@@ -68,7 +73,7 @@ void TFQuorel::FormResize() {
 }
 
 QString TFQuorel::AboutText() {
-  return QStringLiteral("Quorel Version 0.3\nA wind dial for course, wind direction and speed.");
+  return FromUtf16(kAboutText);
 }
 
 void TFQuorel::PopupMenuClick(int tag) {

@@ -5,10 +5,11 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "app/Report.h"
+#include "shell/AppRules.h"
 
 TQuorelApplication::TQuorelApplication(int& argc, char** argv)
-    : QApplication(argc, argv), title_(AppTitle(applicationFilePath())) {}
+    : QApplication(argc, argv),
+      title_(QString::fromStdU16String(AppTitle(applicationFilePath().toStdU16String()))) {}
 
 bool TQuorelApplication::notify(QObject* receiver, QEvent* event) {
   // Loading the icon's image and its plugins would delay the first frame, so the icon follows it.

@@ -2,7 +2,8 @@
 # Installs the Debian packages that the named make targets need, when any is missing, so that
 # `make run` pulls in no test tools and `make test` no fuzzer, valgrind or benchmark library.
 # Usage: scripts/setup.sh [--log FILE] TARGET...
-#   TARGET: run, test, check, fuzz, leakcheck, bench, startup, package, or all
+#   TARGET: run, test, check, fuzz, leakcheck, bench, startup, package, windows, windows-test,
+#           windows-package, or all
 #   FILE: where apt's output goes (build/setup.log)
 set -eu
 
@@ -23,6 +24,15 @@ leakcheck="$test valgrind"
 fuzz="cmake make pkg-config libfreetype-dev libfontconfig-dev fonts-liberation2 \
 fonts-ipafont-gothic clang libclang-rt-14-dev llvm"
 bench="$run libbenchmark-dev"
+# quorel.exe: the 32-bit MinGW-w64 compiler (posix threads) and icotool for its icon.
+windows="cmake make g++-mingw-w64-i686-posix icoutils"
+# Its tests under Wine (32-bit, from Debian's i386 architecture): GoogleTest's sources and zlib
+# built for MinGW, a virtual display with a window manager, the dial's fonts and a Japanese face
+# for the menu.
+windows_test="$windows libgtest-dev libz-mingw-w64-dev wine wine32 xvfb xauth openbox \
+fonts-liberation2 fonts-ipafont-gothic"
+# The installer and the portable archive, and Wine to try the installer.
+windows_package="$windows nsis zip wine wine32"
 startup="$bench xvfb xauth"
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -31,7 +41,8 @@ if [ "${1:-}" = --log ]; then
   log=${2:?"setup: --log needs a file"}
   shift 2
 fi
-targets="run, test, check, fuzz, leakcheck, bench, startup, package, all"
+targets="run, test, check, fuzz, leakcheck, bench, startup, package, windows, windows-test, \
+windows-package, all"
 [ $# -gt 0 ] || { echo "usage: $0 [--log FILE] TARGET... ($targets)" >&2; exit 2; }
 
 packages=""
@@ -45,7 +56,10 @@ for target in "$@"; do
     bench) packages="$packages $bench" ;;
     startup) packages="$packages $startup" ;;
     package) packages="$packages $package" ;;
-    all) packages="$packages $leakcheck $fuzz $startup" ;;
+    windows) packages="$packages $windows" ;;
+    windows-test) packages="$packages $windows_test" ;;
+    windows-package) packages="$packages $windows_package" ;;
+    all) packages="$packages $leakcheck $fuzz $startup $windows_test $windows_package" ;;
     *)
       echo "setup: no target $target ($targets)" >&2
       exit 2
@@ -69,6 +83,13 @@ else
   echo "setup: missing packages:$missing; install them as root (apt-get install$missing)" >&2
   exit 1
 fi
+
+# wine32 comes from the i386 architecture, which apt must know of before its update.
+case " $missing " in
+  *" wine32 "*)
+    dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
+    ;;
+esac
 
 mkdir -p "$(dirname "$log")"
 echo "setup: installing$missing (log in $log)"

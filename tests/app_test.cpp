@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "app/QuorelApp.h"
-#include "app/Report.h"
 #include "tests/FormFixture.h"
+#include "tests/Nested.h"
 
 // Failures then show the text rather than its UTF-16 units.
 void PrintTo(const QString& s, std::ostream* os) {
@@ -273,97 +273,6 @@ TEST_F(FormTest, ResizeSnapsBackWithoutALoop) {
 TEST_F(FormTest, WindowGetsItsIconAfterItIsPainted) {
   ASSERT_TRUE(PumpUntil([] { return !QApplication::windowIcon().isNull(); }));
   EXPECT_FALSE(form->windowIcon().isNull());
-}
-
-// The title and report rules.
-
-TEST(AppTitle, FileNameUpToTheFirstDotWithTheRestLowered) {
-  EXPECT_EQ(AppTitle("/usr/bin/quorel"), "quorel");
-  EXPECT_EQ(AppTitle("/x/Quorel.Bin.exe"), "Quorel");
-  EXPECT_EQ(AppTitle("QUOREL"), "Quorel");
-  EXPECT_EQ(AppTitle("/opt/q.d/kWIND"), "kwind");
-  EXPECT_EQ(AppTitle("/x/.hidden"), "");
-  EXPECT_EQ(AppTitle(""), "");
-}
-
-std::exception_ptr Nested(const std::string& inner, const std::string& outer) {
-  try {
-    try {
-      throw std::runtime_error(inner);
-    } catch (...) {
-      std::throw_with_nested(std::logic_error(outer));
-    }
-  } catch (...) {
-    return std::current_exception();
-  }
-  return nullptr;
-}
-
-template <class E>
-std::exception_ptr Thrown(E e) {
-  return std::make_exception_ptr(e);
-}
-
-TEST(ReportMessage, TakesTheInnermostNonEmptyMessage) {
-  EXPECT_EQ(ReportMessage(Nested("inner", "outer")), "inner.");
-  EXPECT_EQ(ReportMessage(Nested("", "outer")), "outer.");
-  EXPECT_EQ(ReportMessage(Nested("", "")), "");
-
-  std::exception_ptr deep;
-  try {
-    try {
-      std::rethrow_exception(Nested("", "middle"));
-    } catch (...) {
-      std::throw_with_nested(std::runtime_error("top"));
-    }
-  } catch (...) {
-    deep = std::current_exception();
-  }
-  EXPECT_EQ(ReportMessage(deep), "middle.");
-}
-
-TEST(ReportMessage, AppendsADotOnlyAfterCharactersAboveIt) {
-  struct Case {
-    const char* what;
-    const char* report;
-  } cases[] = {
-      {"boom", "boom."}, {"boom.", "boom."}, {"a-", "a-"},  {"a!", "a!"},
-      {"x)", "x)"},      {"ok", "ok."},      {"a/", "a/."}, {"1", "1."},
-      {"a ", "a "},      {"", ""},           {"風", "風."}, {"wait,", "wait,"},
-  };
-  for (const Case& c : cases)
-    EXPECT_EQ(ReportMessage(Thrown(std::runtime_error(c.what))), c.report);
-}
-
-struct NoWhat : std::exception {
-  const char* what() const noexcept override { return nullptr; }
-};
-
-TEST(ReportMessage, SurvivesOddExceptions) {
-  EXPECT_EQ(ReportMessage(Thrown(42)), "");
-  EXPECT_EQ(ReportMessage(Thrown(NoWhat())), "");
-  EXPECT_EQ(ReportMessage(nullptr), "");
-
-  // Made outside any handler, the nested part holds nothing.
-  std::exception_ptr empty;
-  try {
-    std::throw_with_nested(std::runtime_error("alone"));
-  } catch (...) {
-    empty = std::current_exception();
-  }
-  EXPECT_EQ(ReportMessage(empty), "alone.");
-
-  std::exception_ptr foreignInner;
-  try {
-    try {
-      throw 7;
-    } catch (...) {
-      std::throw_with_nested(std::runtime_error("wrapper"));
-    }
-  } catch (...) {
-    foreignInner = std::current_exception();
-  }
-  EXPECT_EQ(ReportMessage(foreignInner), "wrapper.");
 }
 
 // Exceptions escaping event handlers.

@@ -39,6 +39,14 @@ TEST(TurtleRules, TruncationSaturates) {
   EXPECT_EQ(TruncInt(std::numeric_limits<double>::quiet_NaN()), INT_MIN);
 }
 
+// The x87 unit rounds to its precision control, not to the type: a 32-bit Windows process may
+// start at 53 bits, which would quietly move centred labels by a pixel.
+TEST(TurtleRules, ExtendedArithmeticKeepsA64BitMantissaAtRunTime) {
+  volatile long double one = 1;
+  volatile long double tiny = std::ldexp(static_cast<long double>(1), -60);
+  EXPECT_NE(one + tiny, one);
+}
+
 TEST(TurtleRules, ConstructionAndDefaults) {
   TKG t;
   EXPECT_EQ(t.x, 0);

@@ -11,7 +11,8 @@ cmake_minimum_required(VERSION 3.25)
 # Core sources that draw through FreeType or fontconfig, which the Windows build replaces.
 set(MINGW_EXCLUDED_SOURCES turtle/FreeTypeFontEngine.cpp)
 
-file(GLOB core_sources RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/turtle/*.cpp ${SOURCE_DIR}/dial/*.cpp)
+file(GLOB core_sources RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/turtle/*.cpp ${SOURCE_DIR}/dial/*.cpp
+     ${SOURCE_DIR}/shell/*.cpp)
 list(FILTER core_sources EXCLUDE REGEX "^dial/Kwind")
 foreach(excluded IN LISTS MINGW_EXCLUDED_SOURCES)
   if(NOT EXISTS ${SOURCE_DIR}/${excluded})
@@ -22,7 +23,8 @@ list(REMOVE_ITEM core_sources ${MINGW_EXCLUDED_SOURCES})
 if(NOT core_sources)
   message(FATAL_ERROR "mingw_core: no core sources under ${SOURCE_DIR}")
 endif()
-set(core_tests tests/bitmap_test.cpp tests/kg_test.cpp tests/dial_test.cpp tests/text_test.cpp)
+set(core_tests tests/bitmap_test.cpp tests/kg_test.cpp tests/dial_test.cpp tests/text_test.cpp
+    tests/shell_test.cpp)
 
 find_program(MINGW_CXX i686-w64-mingw32-g++-posix)
 if(NOT MINGW_CXX)

@@ -1,0 +1,204 @@
+// quorel.exe as a user meets it, on a display with a window manager: started as a process of its
+// own, its window read back from the screen and driven through its window messages.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "dial/WindDial.h"
+#include "tests/Pixels.h"
+
+namespace {
+
+constexpr DWORD kPatienceMs = 10000;
+
+// Polls until ready holds or the patience runs out; true if it held.
+template <class Ready>
+bool WaitFor(Ready ready) {
+  for (DWORD waited = 0; waited < kPatienceMs; waited += 50) {
+    if (ready()) return true;
+    Sleep(50);
+  }
+  return ready();
+}
+
+SIZE ClientSize(HWND window) {
+  RECT r{};
+  GetClientRect(window, &r);
+  return {r.right, r.bottom};
+}
+
+// The program beside this test's folder, started as a process of its own.
+class Quorel {
+ public:
+  Quorel() {
+    std::wstring path(MAX_PATH, L'\0');
+    path.resize(GetModuleFileNameW(nullptr, path.data(), MAX_PATH));
+    path.resize(path.find_last_of(L'\\'));
+    path.resize(path.find_last_of(L'\\') + 1);
+    path += L"quorel.exe";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    std::wstring command = L"\"" + path + L"\"";
+    if (!CreateProcessW(path.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process_)) {
+      return;
+    }
+    WaitForInputIdle(process_.hProcess, kPatienceMs);
+    WaitFor([this] {
+      EnumWindows(&Quorel::Match, reinterpret_cast<LPARAM>(this));
+      return form != nullptr && IsWindowVisible(form);
+    });
+    if (form) dial = FindWindowExW(form, nullptr, L"TKWind", nullptr);
+  }
+  ~Quorel() {
+    if (process_.hProcess) {
+      if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(process_.hProcess, 1);
+      }
+      CloseHandle(process_.hThread);
+      CloseHandle(process_.hProcess);
+    }
+  }
+  Quorel(const Quorel&) = delete;
+  Quorel& operator=(const Quorel&) = delete;
+
+  // The exit code, or -1 while it still runs.
+  long ExitCode() const {
+    if (WaitForSingleObject(process_.hProcess, kPatienceMs) != WAIT_OBJECT_0) return -1;
+    DWORD code = 0;
+    GetExitCodeProcess(process_.hProcess, &code);
+    return static_cast<long>(code);
+  }
+
+  DWORD ThreadId() const { return process_.dwThreadId; }
+
+  HWND form = nullptr;
+  HWND dial = nullptr;
+
+ private:
+  static BOOL CALLBACK Match(HWND window, LPARAM self) {
+    auto* quorel = reinterpret_cast<Quorel*>(self);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    wchar_t cls[32] = {};
+    GetClassNameW(window, cls, 32);
+    if (pid != quorel->process_.dwProcessId || std::wstring(cls) != L"TFQuorel") return TRUE;
+    quorel->form = window;
+    return FALSE;
+  }
+
+  PROCESS_INFORMATION process_{};
+};
+
+// The dial's 300 x 300 pixels as the screen shows them, 0x00RRGGBB.
+std::vector<std::uint32_t> Screenshot(HWND dial) {
+  POINT origin{0, 0};
+  ClientToScreen(dial, &origin);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = WindDial::kSize;
+  info.bmiHeader.biHeight = -WindDial::kSize;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ previous = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, WindDial::kSize, WindDial::kSize, screen, origin.x, origin.y, SRCCOPY);
+  GdiFlush();
+  std::vector<std::uint32_t> pixels(
+      static_cast<const std::uint32_t*>(bits),
+      static_cast<const std::uint32_t*>(bits) + WindDial::kSize * WindDial::kSize);
+  SelectObject(memory, previous);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  for (std::uint32_t& p : pixels) p &= 0xFFFFFF;
+  return pixels;
+}
+
+// The dial at these values, drawn in this process with the same code and fonts.
+std::vector<std::uint32_t> Expected(int course, int wind, int speed) {
+  WindDial dial;
+  dial.StepCourse(course);
+  dial.StepWind(wind);
+  dial.StepSpeed(speed);
+  Capture picture;
+  dial.Paint(picture);
+  for (std::uint32_t& p : picture.pixels) p &= 0xFFFFFF;
+  return picture.pixels;
+}
+
+int Differing(const std::vector<std::uint32_t>& a, const std::vector<std::uint32_t>& b) {
+  int n = 0;
+  for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) n += a[i] != b[i];
+  return n + static_cast<int>(a.size() > b.size() ? a.size() - b.size() : b.size() - a.size());
+}
+
+// Waits for the screen to show expected, then says how many pixels still differ.
+int ShownDifference(HWND dial, const std::vector<std::uint32_t>& expected) {
+  int differing = 0;
+  WaitFor([&] { return (differing = Differing(Screenshot(dial), expected)) == 0; });
+  return differing;
+}
+
+BOOL CALLBACK NoteOpenMenu(HWND window, LPARAM found) {
+  wchar_t cls[16] = {};
+  GetClassNameW(window, cls, 16);
+  if (std::wstring(cls) == L"#32768" && IsWindowVisible(window)) {
+    *reinterpret_cast<bool*>(found) = true;
+  }
+  return TRUE;
+}
+
+// Popup menus are top-level windows of the class "#32768".
+bool MenuIsOpen(DWORD thread) {
+  bool open = false;
+  EnumThreadWindows(thread, NoteOpenMenu, reinterpret_cast<LPARAM>(&open));
+  return open;
+}
+
+TEST(QuorelWindow, ShowsTheDialAndKeepsItsSizeThenExitsWithZero) {
+  Quorel quorel;
+  ASSERT_NE(quorel.form, nullptr) << "no window of class TFQuorel";
+  ASSERT_NE(quorel.dial, nullptr) << "no dial of class TKWind";
+  EXPECT_EQ(ClientSize(quorel.form).cx, 300);
+  EXPECT_EQ(ClientSize(quorel.form).cy, 300);
+  EXPECT_EQ(ShownDifference(quorel.dial, Expected(360, 360, 0)), 0);
+
+  SetWindowPos(quorel.form, nullptr, 0, 0, 520, 410, SWP_NOMOVE | SWP_NOZORDER);
+  EXPECT_TRUE(WaitFor([&] {
+    const SIZE s = ClientSize(quorel.form);
+    return s.cx == 300 && s.cy == 300;
+  }));
+
+  PostMessageW(quorel.dial, WM_KEYDOWN, VK_NEXT, 0);
+  EXPECT_EQ(ShownDifference(quorel.dial, Expected(10, 360, 0)), 0) << "Page Down";
+
+  // The filled square at the top right raises the course by 10.
+  PostMessageW(quorel.dial, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(285, 15));
+  PostMessageW(quorel.dial, WM_LBUTTONUP, 0, MAKELPARAM(285, 15));
+  EXPECT_EQ(ShownDifference(quorel.dial, Expected(20, 360, 0)), 0) << "course up";
+
+  PostMessageW(quorel.dial, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(150, 150));
+  PostMessageW(quorel.dial, WM_RBUTTONUP, 0, MAKELPARAM(150, 150));
+  ASSERT_TRUE(WaitFor([&] { return MenuIsOpen(quorel.ThreadId()); })) << "no context menu";
+  // The Exit item's access key, read by the menu's own loop.
+  PostMessageW(quorel.form, WM_KEYDOWN, 'X', 0);
+  PostMessageW(quorel.form, WM_CHAR, 'x', 0);
+  EXPECT_EQ(quorel.ExitCode(), 0);
+}
+
+TEST(QuorelWindow, TheFramesCloseButtonExitsWithZero) {
+  Quorel quorel;
+  ASSERT_NE(quorel.form, nullptr);
+  PostMessageW(quorel.form, WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_EQ(quorel.ExitCode(), 0);
+}
+
+}  // namespace

@@ -1,0 +1,36 @@
+# The Windows build's tests, run under Wine (CMAKE_CROSSCOMPILING_EMULATOR): the toolkit-free
+# suites with the GDI font engine, the golden pictures, and quorel.exe's own window.
+# GoogleTest is built from the sources Debian's libgtest-dev ships.
+set(QUOREL_GTEST_SOURCE /usr/src/googletest/googletest CACHE PATH "GoogleTest's sources")
+if(NOT EXISTS ${QUOREL_GTEST_SOURCE}/CMakeLists.txt)
+  message(FATAL_ERROR "GoogleTest's sources not found in ${QUOREL_GTEST_SOURCE} (libgtest-dev)")
+endif()
+add_subdirectory(${QUOREL_GTEST_SOURCE} ${CMAKE_CURRENT_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+# One CTest test per program: every Wine start costs about a second.
+function(quorel_wine_test name)
+  add_executable(${name} ${ARGN})
+  target_link_libraries(${name} PRIVATE ${QUOREL_TEST_LIBS} gtest)
+  add_test(NAME ${name} COMMAND ${name})
+endfunction()
+
+set(QUOREL_TEST_LIBS turtle gtest_main)
+quorel_wine_test(bitmap_test bitmap_test.cpp)
+quorel_wine_test(text_test text_test.cpp)
+quorel_wine_test(kg_test kg_test.cpp)
+set(QUOREL_TEST_LIBS dial gtest_main)
+quorel_wine_test(dial_test dial_test.cpp)
+set(QUOREL_TEST_LIBS shell gtest_main)
+quorel_wine_test(shell_test shell_test.cpp)
+
+find_package(ZLIB REQUIRED)  # libz-mingw-w64-dev
+set(QUOREL_TEST_LIBS dial ZLIB::ZLIB)
+quorel_wine_test(golden_test golden_test.cpp Png.cpp)
+target_compile_definitions(golden_test
+                           PRIVATE QUOREL_GOLDEN_DIR="${CMAKE_CURRENT_SOURCE_DIR}/golden")
+
+# Needs a display with a window manager; starts quorel.exe beside this folder.
+set(QUOREL_TEST_LIBS dial gtest_main gdi32 user32)
+quorel_wine_test(win32_window_test win32_window_test.cpp)
+add_dependencies(win32_window_test quorel)
+set_tests_properties(win32_window_test PROPERTIES TIMEOUT 120)

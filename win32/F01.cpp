@@ -1,0 +1,167 @@
+#include "win32/F01.h"
+
+#include <windowsx.h>
+
+#include <stdexcept>
+
+#include "shell/AppRules.h"
+#include "win32/QuorelApp.h"
+
+TFQuorel* FQuorel = nullptr;
+
+namespace {
+
+constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW;
+constexpr DWORD kExStyle = 0;
+
+// Snapping back inside WM_SIZE is not honoured by every window system (Wine's X11 driver keeps
+// the frame the window manager gave), so WM_SIZE posts this and its handler snaps.
+constexpr UINT kSnapMessage = WM_APP + 1;
+
+}  // namespace
+
+bool TFQuorel::Register(HINSTANCE instance) {
+  WNDCLASSEXW cls{};
+  cls.cbSize = sizeof(cls);
+  cls.lpfnWndProc = WindowProc;
+  cls.hInstance = instance;
+  cls.hIcon = LoadIconW(instance, L"MAINICON");
+  cls.hIconSm = static_cast<HICON>(LoadImageW(instance, L"MAINICON", IMAGE_ICON,
+                                              GetSystemMetrics(SM_CXSMICON),
+                                              GetSystemMetrics(SM_CYSMICON), 0));
+  cls.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  cls.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  cls.lpszClassName = kClassName;
+  return RegisterClassExW(&cls) != 0;
+}
+
+TFQuorel::TFQuorel(HINSTANCE instance) : PopupMenu(CreatePopupMenu()) {
+  if (PopupMenu) {
+    for (const MenuItem& item : kPopupMenu) {
+      AppendMenuW(PopupMenu.get(), MF_STRING, static_cast<UINT_PTR>(item.tag),
+                  Wide(item.caption).c_str());
+    }
+  }
+  const RECT frame = FrameFor(kClientSize, kClientSize);
+  CreateWindowExW(kExStyle, kClassName, Wide(kFormCaption).c_str(), kStyle, CW_USEDEFAULT,
+                  CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top, nullptr,
+                  nullptr, instance, this);
+  if (!handle_) throw std::runtime_error("The main window could not be created");
+}
+
+TFQuorel::~TFQuorel() {
+  if (handle_) DestroyWindow(handle_);
+}
+
+void TFQuorel::Show(int how) const {
+  ShowWindow(handle_, how);
+  UpdateWindow(handle_);
+}
+
+RECT TFQuorel::FrameFor(int clientWidth, int clientHeight) const {
+  RECT frame{0, 0, clientWidth, clientHeight};
+  AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
+  return frame;
+}
+
+// A failure here is reported and the window is still built, without whatever failed.
+void TFQuorel::FormCreate() {
+  dial = std::make_unique<TKWind>(handle_);
+  RECT client{};
+  GetClientRect(handle_, &client);
+  SetWindowPos(dial->Handle(), nullptr, 0, 0, client.right, client.bottom,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TFQuorel::FormClose() {
+  dial.reset();
+}
+
+// Snaps the client area back to 300 x 300; a resize to the current size raises no further
+// WM_SIZE, which ends the chain. A maximised or minimised window is left as the system made it.
+void TFQuorel::FormResize() {
+  if (IsZoomed(handle_) || IsIconic(handle_)) return;
+  RECT client{};
+  GetClientRect(handle_, &client);
+  if (client.right == kClientSize && client.bottom == kClientSize) return;
+  const RECT frame = FrameFor(kClientSize, kClientSize);
+  SetWindowPos(handle_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TFQuorel::PopupMenuClick(int tag) {
+  if (tag == kTagAbout) {
+    MessageBoxW(handle_, Wide(kAboutText).c_str(), Application.Title().c_str(), MB_OK);
+  }
+  if (tag == kTagExit) Close();
+}
+
+void TFQuorel::Close() {
+  FormClose();
+  DestroyWindow(handle_);
+}
+
+// The right button anywhere, the dial included (its DefWindowProc hands WM_CONTEXTMENU up), or
+// the keyboard's menu key, which gives no position.
+void TFQuorel::OpenPopupMenu(LPARAM at) {
+  POINT point{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
+  if (at == -1) {
+    point = {0, 0};
+    ClientToScreen(handle_, &point);
+  }
+  PopupMenuClick(0);
+  TrackPopupMenu(PopupMenu.get(), TPM_RIGHTBUTTON, point.x, point.y, 0, handle_, nullptr);
+}
+
+LRESULT CALLBACK TFQuorel::WindowProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
+  if (message == WM_NCCREATE) {
+    auto* form = static_cast<TFQuorel*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+    form->handle_ = window;
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+  }
+  auto* form = reinterpret_cast<TFQuorel*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (!form) return DefWindowProcW(window, message, wp, lp);
+  try {
+    return form->Dispatch(message, wp, lp);
+  } catch (...) {
+    Application.ReportException(std::current_exception());
+    return 0;
+  }
+}
+
+LRESULT TFQuorel::Dispatch(UINT message, WPARAM wp, LPARAM lp) {
+  switch (message) {
+    case WM_CREATE:
+      try {
+        FormCreate();
+      } catch (...) {
+        Application.ReportException(std::current_exception());
+      }
+      return 0;
+    case WM_SIZE:
+      if (wp == SIZE_RESTORED) PostMessageW(handle_, kSnapMessage, 0, 0);
+      return 0;
+    case kSnapMessage:
+      FormResize();
+      return 0;
+    case WM_CONTEXTMENU:
+      OpenPopupMenu(lp);
+      return 0;
+    case WM_COMMAND:
+      if (HIWORD(wp) == 0) PopupMenuClick(LOWORD(wp));
+      return 0;
+    case WM_CLOSE:
+      Close();
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    case WM_NCDESTROY: {
+      const HWND window = handle_;
+      handle_ = nullptr;
+      SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+      return DefWindowProcW(window, message, wp, lp);
+    }
+  }
+  return DefWindowProcW(handle_, message, wp, lp);
+}

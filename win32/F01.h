@@ -1,0 +1,53 @@
+// TFQuorel: the main window, a fixed 300 x 300 client area covered by the wind dial, with a
+// context menu offering About and Exit.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <type_traits>
+
+#include "win32/Kwind.h"
+
+struct MenuDestroy {
+  void operator()(HMENU menu) const { DestroyMenu(menu); }
+};
+using MenuPtr = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDestroy>;
+
+class TFQuorel {
+ public:
+  static constexpr int kClientSize = 300;
+  static constexpr const wchar_t* kClassName = L"TFQuorel";
+  static bool Register(HINSTANCE instance);
+
+  // Creates the window, which runs FormCreate, with a 300 x 300 client area where the system
+  // places new windows.
+  explicit TFQuorel(HINSTANCE instance);
+  ~TFQuorel();
+  TFQuorel(const TFQuorel&) = delete;
+  TFQuorel& operator=(const TFQuorel&) = delete;
+
+  HWND Handle() const { return handle_; }
+  void Show(int how) const;
+
+  // The items' command ids are their tags.
+  MenuPtr PopupMenu;
+  std::unique_ptr<TKWind> dial;
+
+  void FormCreate();
+  void FormClose();
+  void FormResize();
+  // Tag 1 shows About, tag 2 closes the form; the menu's opening passes 0, which does nothing.
+  void PopupMenuClick(int tag);
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wp, LPARAM lp);
+  LRESULT Dispatch(UINT message, WPARAM wp, LPARAM lp);
+  void OpenPopupMenu(LPARAM at);
+  void Close();
+  RECT FrameFor(int clientWidth, int clientHeight) const;
+
+  HWND handle_ = nullptr;
+};
+
+extern TFQuorel* FQuorel;

@@ -1,0 +1,33 @@
+// TKWind: the wind dial as a Win32 child window. Its window procedure is the dial's hooks: paint,
+// key down, mouse down with any button and the erase-background answer; everything else goes to
+// DefWindowProc.
+#pragma once
+
+#include <windows.h>
+
+#include "dial/WindDial.h"
+
+class TKWind : public WindDial {
+ public:
+  static constexpr const wchar_t* kClassName = L"TKWind";
+  static bool Register(HINSTANCE instance);
+
+  // A 300 x 300 child of parent at its top-left.
+  explicit TKWind(HWND parent);
+  ~TKWind() override;
+
+  HWND Handle() const { return handle_; }
+
+ protected:
+  void Invalidate() override;
+  int ClientWidth() const override;
+  int ClientHeight() const override;
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wp, LPARAM lp);
+  LRESULT Dispatch(UINT message, WPARAM wp, LPARAM lp);
+  void PaintHandler();
+  void MouseDownHandler(LPARAM lp);
+
+  HWND handle_ = nullptr;
+};
