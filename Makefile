@@ -5,7 +5,7 @@ SETUP = ./scripts/setup.sh --log $(BUILD)/setup.log
 CONFIGURE = cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 
 .PHONY: all setup build test run package bench startup check fuzz leakcheck mingw-core golden \
-  windows windows-test windows-package clean
+  windows windows-test windows-bench windows-package clean
 
 all: build
 
@@ -107,6 +107,13 @@ windows-test:
 	@$(WIN_CONFIGURE) -DQUOREL_WINDOWS_TESTS=ON >/dev/null
 	@cmake --build $(WIN_BUILD) -j $(JOBS)
 	@./scripts/windows_test.sh $(WIN_BUILD)
+
+# The Windows build's frame against the floor of a fill and a copy, timed under Wine.
+windows-bench:
+	@$(SETUP) windows-bench
+	@$(WIN_CONFIGURE) >/dev/null
+	@cmake --build $(WIN_BUILD) -j $(JOBS) --target quorel_win_bench
+	@./scripts/windows_bench.sh $(WIN_BUILD) $(BENCH_ARGS)
 
 windows-package:
 	@$(SETUP) windows-package

@@ -2,17 +2,21 @@
 
 #include <QIcon>
 #include <QMessageBox>
+#include <QTimer>
 #include <cstdio>
 
 #include "shell/AppRules.h"
 
 TQuorelApplication::TQuorelApplication(int& argc, char** argv)
     : QApplication(argc, argv),
-      title_(QString::fromStdU16String(AppTitle(applicationFilePath().toStdU16String()))) {
-  setWindowIcon(QIcon(QStringLiteral(":/quorel.png")));
-}
+      title_(QString::fromStdU16String(AppTitle(applicationFilePath().toStdU16String()))) {}
 
 bool TQuorelApplication::notify(QObject* receiver, QEvent* event) {
+  // Loading the icon's image and its plugins would delay the first frame, so the icon follows it.
+  if (!iconSet_ && event->type() == QEvent::Paint) {
+    iconSet_ = true;
+    QTimer::singleShot(0, this, [this] { setWindowIcon(QIcon(QStringLiteral(":/quorel.png"))); });
+  }
   try {
     return QApplication::notify(receiver, event);
   } catch (...) {

@@ -1,11 +1,15 @@
 #include <QAccessible>
+#include <thread>
 
 #include "app/F01.h"
 #include "app/QuorelApp.h"
 #include "app/StartupChecks.h"
 #include "dial/KwindAccessible.h"
+#include "turtle/FontEngine.h"
 
 int main(int argc, char** argv) {
+  // The font configuration loads while Qt connects to the display, not in the first paint.
+  const std::jthread fonts(WarmUpFontEngine);
   HoldPlatformMessages();
   TQuorelApplication app(argc, argv);
   ReleasePlatformMessages();

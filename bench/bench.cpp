@@ -3,8 +3,10 @@
 #include <sys/resource.h>
 
 #include <QApplication>
+#include <QImage>
 #include <QKeyEvent>
 #include <cstring>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -22,18 +24,17 @@ struct Buffer : CopyTarget {
   std::vector<std::uint32_t> out = std::vector<std::uint32_t>(kSide * kSide);
 };
 
-// The floor any design pays: size, clear and one plain copy of the pixels.
-void BM_ClearCopy(benchmark::State& state) {
-  TKG turtle;
-  std::vector<std::uint32_t> out(kSide * kSide);
+// The floor of any frame: one vector fill and one copy of the pixels, nothing else.
+void BM_Floor(benchmark::State& state) {
+  std::vector<std::uint32_t> pixels(kSide * kSide), out(kSide * kSide);
   for (auto _ : state) {
-    turtle.SetSize(kSide, kSide);
-    turtle.Clear(0);
-    std::memcpy(out.data(), turtle.bitmap->Pixels(), out.size() * sizeof(std::uint32_t));
+    std::wmemset(reinterpret_cast<wchar_t*>(pixels.data()), 0, pixels.size());
+    std::memcpy(out.data(), pixels.data(), out.size() * sizeof(std::uint32_t));
     benchmark::DoNotOptimize(out.data());
+    benchmark::ClobberMemory();
   }
 }
-BENCHMARK(BM_ClearCopy);
+BENCHMARK(BM_Floor);
 
 void SetValues(WindDial& dial) {
   dial.StepCourse(30);
@@ -131,6 +132,21 @@ void BM_LongTurnedText(benchmark::State& state) {
   state.counters["peak_MB"] = PeakResidentMb();
 }
 BENCHMARK(BM_LongTurnedText)->Unit(benchmark::kMillisecond);
+
+// One repaint of the widget at device pixel ratio range(0), rendered offscreen into an image of
+// that ratio the way a backing store of a high-resolution screen is painted.
+void BM_RepaintScaled(benchmark::State& state) {
+  const int ratio = static_cast<int>(state.range(0));
+  TKWind dial(nullptr);
+  QImage image(kSide * ratio, kSide * ratio, QImage::Format_RGB32);
+  image.setDevicePixelRatio(ratio);
+  dial.render(&image);
+  for (auto _ : state) {
+    dial.render(&image);
+    benchmark::DoNotOptimize(image.constBits());
+  }
+}
+BENCHMARK(BM_RepaintScaled)->Arg(1)->Arg(2)->Arg(3);
 
 }  // namespace
 

@@ -1,10 +1,14 @@
 // Quorel's own start-up, as app/main.cpp runs it, ending at the dial's first complete frame.
+#include <thread>
+
 #include "app/F01.h"
 #include "app/QuorelApp.h"
 #include "bench/FirstFrame.h"
 #include "dial/Kwind.h"
+#include "turtle/FontEngine.h"
 
 int main(int argc, char** argv) {
+  const std::jthread fonts(WarmUpFontEngine);
   TQuorelApplication app(argc, argv);
   FQuorel = new TFQuorel;
   FirstFrameProbe probe(FQuorel->dial);

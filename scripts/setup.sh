@@ -3,7 +3,7 @@
 # `make run` pulls in no test tools and `make test` no fuzzer, valgrind or benchmark library.
 # Usage: scripts/setup.sh [--log FILE] TARGET...
 #   TARGET: run, test, check, fuzz, leakcheck, bench, startup, package, windows, windows-test,
-#           windows-package, or all
+#           windows-bench, windows-package, or all
 #   FILE: where apt's output goes (build/setup.log)
 set -eu
 
@@ -31,6 +31,8 @@ windows="cmake make g++-mingw-w64-i686-posix icoutils"
 # for the menu.
 windows_test="$windows libgtest-dev libz-mingw-w64-dev wine wine32 xvfb xauth openbox \
 fonts-liberation2 fonts-ipafont-gothic"
+# The frame timed under Wine, with the dial's fonts.
+windows_bench="$windows wine wine32 fonts-liberation2"
 # The installer and the portable archive, and Wine to try the installer.
 windows_package="$windows nsis zip wine wine32"
 startup="$bench xvfb xauth"
@@ -42,7 +44,7 @@ if [ "${1:-}" = --log ]; then
   shift 2
 fi
 targets="run, test, check, fuzz, leakcheck, bench, startup, package, windows, windows-test, \
-windows-package, all"
+windows-bench, windows-package, all"
 [ $# -gt 0 ] || { echo "usage: $0 [--log FILE] TARGET... ($targets)" >&2; exit 2; }
 
 packages=""
@@ -58,6 +60,7 @@ for target in "$@"; do
     package) packages="$packages $package" ;;
     windows) packages="$packages $windows" ;;
     windows-test) packages="$packages $windows_test" ;;
+    windows-bench) packages="$packages $windows_bench" ;;
     windows-package) packages="$packages $windows_package" ;;
     all) packages="$packages $leakcheck $fuzz $startup $windows_test $windows_package" ;;
     *)

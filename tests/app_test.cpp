@@ -269,6 +269,12 @@ TEST_F(FormTest, ResizeSnapsBackWithoutALoop) {
   }
 }
 
+// The window's icon comes once the first frame is out.
+TEST_F(FormTest, WindowGetsItsIconAfterItIsPainted) {
+  ASSERT_TRUE(PumpUntil([] { return !QApplication::windowIcon().isNull(); }));
+  EXPECT_FALSE(form->windowIcon().isNull());
+}
+
 // Exceptions escaping event handlers.
 
 class Thrower : public QWidget {

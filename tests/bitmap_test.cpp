@@ -259,6 +259,29 @@ TEST(Bitmap, EllipseOutlineIsClosed) {
   EXPECT_GT(Count(b, kRed), 50000);
 }
 
+// Rows worked out once per box size serve every ellipse of that size, wherever it stands, cut by
+// the edges or not, however many other sizes came between.
+TEST(Bitmap, EllipsesOfOneSizeAreTheSameShapeAnywhere) {
+  Bitmap fresh = Blank(40, 40), reused = Blank(40, 40);
+  for (Bitmap* b : {&fresh, &reused}) {
+    b->SetPenColour(kWhite);
+    b->SetFillColour(kRed);
+  }
+  fresh.Ellipse(2, 3, 9, 12);
+  for (int size = 1; size <= 6; ++size) reused.Ellipse(20, 0, 20 + size, size + 1);
+  reused.Ellipse(20, 10, 27, 15);  // as wide, less tall
+  reused.Ellipse(30, 25, 37, 34);
+  reused.Ellipse(-3, -4, 4, 5);
+  for (int y = 0; y < 9; ++y) {
+    for (int x = 0; x < 7; ++x) {
+      ASSERT_EQ(reused.GetPixel(30 + x, 25 + y), fresh.GetPixel(2 + x, 3 + y)) << x << "," << y;
+      if (x >= 3 && y >= 4) {
+        ASSERT_EQ(reused.GetPixel(x - 3, y - 4), fresh.GetPixel(2 + x, 3 + y)) << x << "," << y;
+      }
+    }
+  }
+}
+
 TEST(Bitmap, HugeEllipsesClipAndDegenerateOnesDrawNothing) {
   Bitmap b = Blank(50, 50);
   b.SetPenColour(kWhite);

@@ -23,10 +23,16 @@ class HiDpiTest : public FormTest {
     // Painting the grab leaves the same picture in the dial's bitmap.
     shot = form->grab().toImage().convertToFormat(QImage::Format_RGB32);
     dial->turtle->DrawTo(picture);
+    // An image, as a window's backing store is, takes another way from a pixmap.
+    rendered = QImage(shot.size(), QImage::Format_RGB32);
+    rendered.setDevicePixelRatio(ratio);
+    rendered.fill(Qt::red);
+    form->render(&rendered);
   }
 
   qreal ratio = 1;
   QImage shot;
+  QImage rendered;
   Capture picture;  // the dial's own pixels, in the window's layout
 };
 
@@ -36,19 +42,21 @@ TEST_F(HiDpiTest, WholeRatioCopiesEachDialPixelToASquareBlock) {
   const int n = static_cast<int>(ratio);
   const int side = TFQuorel::kClientSize;
   ASSERT_EQ(shot.size(), QSize(side * n, side * n));
-  int wrong = 0;
-  for (int y = 0; y < shot.height(); ++y) {
-    for (int x = 0; x < shot.width(); ++x) {
-      const QRgb want = picture.At(x / n, y / n);
-      if (shot.pixel(x, y) == want) continue;
-      if (wrong++ == 0) {
-        ADD_FAILURE() << "device pixel " << x << "," << y << " is " << std::hex << shot.pixel(x, y)
-                      << ", dial pixel " << std::dec << x / n << "," << y / n << " is " << std::hex
-                      << want;
+  for (const QImage& image : {shot, rendered}) {
+    int wrong = 0;
+    for (int y = 0; y < image.height(); ++y) {
+      for (int x = 0; x < image.width(); ++x) {
+        const QRgb want = picture.At(x / n, y / n);
+        if (image.pixel(x, y) == want) continue;
+        if (wrong++ == 0) {
+          ADD_FAILURE() << "device pixel " << x << "," << y << " is " << std::hex
+                        << image.pixel(x, y) << ", dial pixel " << std::dec << x / n << "," << y / n
+                        << " is " << std::hex << want;
+        }
       }
     }
+    EXPECT_EQ(wrong, 0);
   }
-  EXPECT_EQ(wrong, 0);
 }
 
 // Nearest-neighbour scaling takes every device pixel from one of the dial pixels around it;

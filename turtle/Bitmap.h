@@ -6,6 +6,7 @@
 // window images on little-endian machines, so a finished frame reaches the screen unconverted.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -73,6 +74,14 @@ class Bitmap {
   static std::uint32_t Colour(int colour) { return PixelOf(static_cast<std::uint32_t>(colour)); }
   void Resize(int width, int height);
   void Span(int y, long long x0, long long x1, std::uint32_t colour);
+
+  // One row of an ellipse, in columns from its box's left edge: the pen from first to last, the
+  // fill between inFirst and inLast where inFirst <= inLast. Nothing when first > last.
+  struct EllipseRow {
+    long long first, inFirst, inLast, last;
+  };
+  static EllipseRow EllipseRowOf(long long w, long long h, long long r);
+  const EllipseRow* KeptEllipseRows(int w, int h);
   void Plot(long long x, long long y, std::uint32_t colour);
 
   int width_ = 0;
@@ -86,4 +95,13 @@ class Bitmap {
   FontSpec font_;
   std::uint32_t fontColour_ = PixelOf(0);
   std::vector<std::pair<int, int>> fillStack_;  // kept to spare the flood fill an allocation
+
+  static constexpr int kMaxKeptEllipse = 1024;
+  struct KeptEllipse {
+    int w = 0;
+    int h = 0;
+    std::vector<EllipseRow> rows;
+  };
+  std::array<KeptEllipse, 4> keptEllipses_;
+  std::size_t nextKept_ = 0;
 };

@@ -249,3 +249,9 @@ class FreeTypeFontEngine final : public FontEngine {
 std::unique_ptr<FontEngine> MakePlatformFontEngine() {
   return std::make_unique<FreeTypeFontEngine>();
 }
+
+// Fontconfig builds its current configuration, the files and caches it reads, on first use and
+// only once, whichever thread asks.
+void WarmUpFontEngine() {
+  FcConfigGetCurrent();
+}
