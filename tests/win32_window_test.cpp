@@ -9,6 +9,7 @@
 
 #include "dial/WindDial.h"
 #include "tests/Pixels.h"
+#include "tests/QuorelExe.h"
 
 namespace {
 
@@ -34,11 +35,7 @@ SIZE ClientSize(HWND window) {
 class Quorel {
  public:
   Quorel() {
-    std::wstring path(MAX_PATH, L'\0');
-    path.resize(GetModuleFileNameW(nullptr, path.data(), MAX_PATH));
-    path.resize(path.find_last_of(L'\\'));
-    path.resize(path.find_last_of(L'\\') + 1);
-    path += L"quorel.exe";
+    const std::wstring path = QuorelExePath();
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     std::wstring command = L"\"" + path + L"\"";
