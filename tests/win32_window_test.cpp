@@ -9,6 +9,7 @@
 
 #include "dial/WindDial.h"
 #include "tests/Pixels.h"
+#include "tests/QuorelExe.h"
 
 namespace {
 
@@ -34,11 +35,7 @@ SIZE ClientSize(HWND window) {
 class Quorel {
  public:
   Quorel() {
-    std::wstring path(MAX_PATH, L'\0');
-    path.resize(GetModuleFileNameW(nullptr, path.data(), MAX_PATH));
-    path.resize(path.find_last_of(L'\\'));
-    path.resize(path.find_last_of(L'\\') + 1);
-    path += L"quorel.exe";
+    const std::wstring path = QuorelExePath();
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     std::wstring command = L"\"" + path + L"\"";
@@ -192,6 +189,43 @@ TEST(QuorelWindow, ShowsTheDialAndKeepsItsSizeThenExitsWithZero) {
   PostMessageW(quorel.form, WM_KEYDOWN, 'X', 0);
   PostMessageW(quorel.form, WM_CHAR, 'x', 0);
   EXPECT_EQ(quorel.ExitCode(), 0);
+}
+
+void SendKey(WORD key) {
+  INPUT input[2] = {};
+  for (INPUT& i : input) {
+    i.type = INPUT_KEYBOARD;
+    i.ki.wVk = key;
+  }
+  input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, input, sizeof(INPUT));
+}
+
+void SendClick(HWND window, int x, int y) {
+  POINT at{x, y};
+  ClientToScreen(window, &at);
+  SetCursorPos(at.x, at.y);
+  INPUT input[2] = {};
+  for (INPUT& i : input) i.type = INPUT_MOUSE;
+  input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, input, sizeof(INPUT));
+}
+
+// Through the system's input queue, as from the keyboard and the mouse.
+TEST(QuorelWindow, KeysReachTheDialOnlyOnceAPressHasGivenItTheFocus) {
+  Quorel quorel;
+  ASSERT_NE(quorel.dial, nullptr);
+  SetForegroundWindow(quorel.form);
+  ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == quorel.form; }));
+  SendKey(VK_NEXT);
+  Sleep(500);
+  EXPECT_EQ(Differing(Screenshot(quorel.dial), Expected(360, 360, 0)), 0) << "unfocused";
+
+  // Outside every button: only the focus changes.
+  SendClick(quorel.dial, 150, 100);
+  SendKey(VK_NEXT);
+  EXPECT_EQ(ShownDifference(quorel.dial, Expected(10, 360, 0)), 0) << "focused";
 }
 
 TEST(QuorelWindow, TheFramesCloseButtonExitsWithZero) {

@@ -29,6 +29,12 @@ quorel_wine_test(golden_test golden_test.cpp Png.cpp)
 target_compile_definitions(golden_test
                            PRIVATE QUOREL_GOLDEN_DIR="${CMAKE_CURRENT_SOURCE_DIR}/golden")
 
+# quorel.exe read as a data file: its version record, icon and manifest.
+set(QUOREL_TEST_LIBS gtest_main version)
+quorel_wine_test(win32_resources_test win32_resources_test.cpp)
+target_include_directories(win32_resources_test PRIVATE ${PROJECT_SOURCE_DIR})
+add_dependencies(win32_resources_test quorel)
+
 # Needs a display with a window manager; starts quorel.exe beside this folder.
 set(QUOREL_TEST_LIBS dial gtest_main gdi32 user32)
 quorel_wine_test(win32_window_test win32_window_test.cpp)
