@@ -30,7 +30,7 @@ target_compile_definitions(golden_test
                            PRIVATE QUOREL_GOLDEN_DIR="${CMAKE_CURRENT_SOURCE_DIR}/golden")
 
 # Needs a display with a window manager; starts quorel.exe beside this folder.
-set(QUOREL_TEST_LIBS dial gtest_main gdi32 user32)
+set(QUOREL_TEST_LIBS dial gtest_main gdi32 user32 oleacc ole32 oleaut32 uuid)
 quorel_wine_test(win32_window_test win32_window_test.cpp)
 add_dependencies(win32_window_test quorel)
 set_tests_properties(win32_window_test PROPERTIES TIMEOUT 120)
