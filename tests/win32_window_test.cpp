@@ -1,10 +1,12 @@
 // quorel.exe as a user meets it, on a display with a window manager: started as a process of its
 // own, its window read back from the screen and driven through its window messages.
 #include <gtest/gtest.h>
+#include <oleacc.h>
 #include <windows.h>
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "dial/WindDial.h"
@@ -233,6 +235,127 @@ TEST(QuorelWindow, TheFramesCloseButtonExitsWithZero) {
   ASSERT_NE(quorel.form, nullptr);
   PostMessageW(quorel.form, WM_SYSCOMMAND, SC_CLOSE, 0);
   EXPECT_EQ(quorel.ExitCode(), 0);
+}
+
+// What a screen reader hears from the dial's process, in order: (event, child id).
+std::vector<std::pair<DWORD, LONG>>* heard = nullptr;
+DWORD heardProcess = 0;
+
+void CALLBACK Hear(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD, DWORD) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  const bool told = event == EVENT_OBJECT_FOCUS || event == EVENT_OBJECT_VALUECHANGE;
+  if (heard != nullptr && told && pid == heardProcess && object == OBJID_CLIENT) {
+    heard->push_back({event, child});
+  }
+}
+
+// Out-of-context events arrive through this thread's message queue.
+void PumpFor(DWORD ms) {
+  const DWORD until = GetTickCount() + ms;
+  while (GetTickCount() < until) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    Sleep(10);
+  }
+}
+
+std::wstring Text(HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*), IAccessible* a,
+                  LONG child) {
+  VARIANT id{};
+  id.vt = VT_I4;
+  id.lVal = child;
+  BSTR text = nullptr;
+  if ((a->*get)(id, &text) != S_OK || text == nullptr) return L"(none)";
+  std::wstring result(text, SysStringLen(text));
+  SysFreeString(text);
+  return result;
+}
+
+LONG Number(HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, VARIANT*), IAccessible* a,
+            LONG child) {
+  VARIANT id{};
+  id.vt = VT_I4;
+  id.lVal = child;
+  VARIANT out{};
+  if ((a->*get)(id, &out) != S_OK || out.vt != VT_I4) return -1;
+  return out.lVal;
+}
+
+LONG Focused(IAccessible* a) {
+  VARIANT out{};
+  if (a->get_accFocus(&out) != S_OK || out.vt != VT_I4) return -1;
+  return out.lVal;
+}
+
+HRESULT SetValue(IAccessible* a, LONG child, const wchar_t* value) {
+  VARIANT id{};
+  id.vt = VT_I4;
+  id.lVal = child;
+  BSTR text = SysAllocString(value);
+  const HRESULT result = a->put_accValue(id, text);
+  SysFreeString(text);
+  return result;
+}
+
+// Through MSAA from another process, as screen readers read it.
+TEST(QuorelWindow, ScreenReadersReadTheSlidersSetOneAndFollowTheFocus) {
+  Quorel quorel;
+  ASSERT_NE(quorel.dial, nullptr);
+  ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+  IAccessible* dial = nullptr;
+  ASSERT_EQ(AccessibleObjectFromWindow(quorel.dial, OBJID_CLIENT, IID_IAccessible,
+                                       reinterpret_cast<void**>(&dial)),
+            S_OK);
+  ASSERT_NE(dial, nullptr);
+  EXPECT_EQ(Text(&IAccessible::get_accName, dial, CHILDID_SELF), L"Wind dial");
+  EXPECT_EQ(Text(&IAccessible::get_accDescription, dial, CHILDID_SELF),
+            L"Wind dial: course 360, wind 360 degrees at 0");
+  LONG count = 0;
+  EXPECT_EQ(dial->get_accChildCount(&count), S_OK);
+  EXPECT_EQ(count, 3);
+  const wchar_t* names[] = {L"Course", L"Wind direction", L"Wind speed"};
+  const wchar_t* values[] = {L"360 degrees", L"360 degrees", L"0"};
+  for (LONG child = 1; child <= 3; ++child) {
+    EXPECT_EQ(Text(&IAccessible::get_accName, dial, child), names[child - 1]);
+    EXPECT_EQ(Text(&IAccessible::get_accValue, dial, child), values[child - 1]);
+    EXPECT_NE(Text(&IAccessible::get_accDescription, dial, child), L"(none)");
+    EXPECT_EQ(Number(&IAccessible::get_accRole, dial, child), ROLE_SYSTEM_SLIDER);
+    EXPECT_EQ(Number(&IAccessible::get_accState, dial, child), STATE_SYSTEM_FOCUSABLE);
+  }
+  EXPECT_EQ(Focused(dial), -1) << "nothing of the dial has the focus at start-up";
+
+  std::vector<std::pair<DWORD, LONG>> seen;
+  heard = &seen;
+  GetWindowThreadProcessId(quorel.dial, &heardProcess);
+  HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_VALUECHANGE, nullptr, Hear,
+                                       0, 0, WINEVENT_OUTOFCONTEXT);
+  EXPECT_NE(hook, nullptr);
+
+  EXPECT_EQ(SetValue(dial, 3, L"25"), S_OK);
+  EXPECT_EQ(Text(&IAccessible::get_accValue, dial, 3), L"25");
+  EXPECT_EQ(SetValue(dial, 1, L"north"), E_INVALIDARG);
+  EXPECT_EQ(ShownDifference(quorel.dial, Expected(360, 360, 25)), 0) << "set by a screen reader";
+
+  PostMessageW(quorel.form, WM_KEYDOWN, VK_TAB, 0);
+  EXPECT_TRUE(WaitFor([&] { return Focused(dial) == 1; })) << "Tab gives the dial the focus";
+  EXPECT_EQ(Number(&IAccessible::get_accState, dial, 1),
+            STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_FOCUSED);
+  PostMessageW(quorel.dial, WM_KEYDOWN, VK_END, 0);
+  EXPECT_TRUE(WaitFor([&] { return Focused(dial) == 2; })) << "End works on the wind";
+  EXPECT_EQ(Text(&IAccessible::get_accValue, dial, 2), L"10 degrees");
+
+  PumpFor(500);
+  UnhookWinEvent(hook);
+  heard = nullptr;
+  // The system's own focus event for the dial (child 0) may come first.
+  std::erase(seen, std::pair<DWORD, LONG>{EVENT_OBJECT_FOCUS, CHILDID_SELF});
+  EXPECT_EQ(seen, (std::vector<std::pair<DWORD, LONG>>{{EVENT_OBJECT_VALUECHANGE, 3},
+                                                       {EVENT_OBJECT_FOCUS, 1},
+                                                       {EVENT_OBJECT_FOCUS, 2},
+                                                       {EVENT_OBJECT_VALUECHANGE, 2}}));
+  dial->Release();
+  CoUninitialize();
 }
 
 }  // namespace

@@ -36,7 +36,7 @@ target_include_directories(win32_resources_test PRIVATE ${PROJECT_SOURCE_DIR})
 add_dependencies(win32_resources_test quorel)
 
 # Needs a display with a window manager; starts quorel.exe beside this folder.
-set(QUOREL_TEST_LIBS dial gtest_main gdi32 user32)
+set(QUOREL_TEST_LIBS dial gtest_main gdi32 user32 oleacc ole32 oleaut32 uuid)
 quorel_wine_test(win32_window_test win32_window_test.cpp)
 add_dependencies(win32_window_test quorel)
 set_tests_properties(win32_window_test PROPERTIES TIMEOUT 120)

@@ -147,6 +147,11 @@ LRESULT TFQuorel::Dispatch(UINT message, WPARAM wp, LPARAM lp) {
     case WM_CONTEXTMENU:
       OpenPopupMenu(lp);
       return 0;
+    // The form has the keys while the dial has not; Tab and Shift+Tab give them to the dial, the
+    // one control that takes the focus.
+    case WM_KEYDOWN:
+      if (wp == VK_TAB && dial) SetFocus(dial->Handle());
+      return 0;
     case WM_COMMAND:
       if (HIWORD(wp) == 0) PopupMenuClick(LOWORD(wp));
       return 0;

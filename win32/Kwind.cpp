@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 
+#include "win32/KwindAccessible.h"
 #include "win32/QuorelApp.h"
 
 namespace {
@@ -68,6 +69,14 @@ TKWind::~TKWind() {
     SetWindowLongPtrW(handle_, GWLP_USERDATA, 0);
     DestroyWindow(handle_);
   }
+  ReleaseAccessible();
+}
+
+void TKWind::ReleaseAccessible() {
+  if (accessible_ == nullptr) return;
+  accessible_->Disconnect();
+  accessible_->Release();
+  accessible_ = nullptr;
 }
 
 void TKWind::Invalidate() {
@@ -120,7 +129,16 @@ LRESULT TKWind::Dispatch(UINT message, WPARAM wp, LPARAM lp) {
     case WM_MBUTTONDBLCLK:
       MouseDownHandler(lp);
       return 0;
+    // A reader told that the dial window has the focus asks it for its focused child, which is
+    // the current value's slider; this event names that slider outright.
+    case WM_SETFOCUS:
+      FocusGained();
+      NotifyWinEvent(EVENT_OBJECT_FOCUS, handle_, OBJID_CLIENT, SliderChildId(Current()));
+      return 0;
+    case WM_GETOBJECT:
+      return GetObjectHandler(wp, lp);
     case WM_NCDESTROY: {
+      ReleaseAccessible();
       const HWND window = handle_;
       handle_ = nullptr;
       SetWindowLongPtrW(window, GWLP_USERDATA, 0);
@@ -134,6 +152,27 @@ void TKWind::PaintHandler() {
   const PaintScope paint(handle_);
   DcTarget target(paint.Dc());
   Paint(target);
+}
+
+LRESULT TKWind::GetObjectHandler(WPARAM wp, LPARAM lp) {
+  // Compared as DWORDs: a 64-bit lParam may carry the id sign-extended.
+  if (static_cast<DWORD>(lp) != static_cast<DWORD>(OBJID_CLIENT)) {
+    return DefWindowProcW(handle_, WM_GETOBJECT, wp, lp);
+  }
+  if (accessible_ == nullptr) accessible_ = new DialAccessible(this, handle_);
+  return LresultFromObject(IID_IAccessible, wp, accessible_);
+}
+
+// A screen reader that speaks only for the focused object must hear the focus move first.
+void TKWind::CurrentChanged(DialValue which) {
+  if (GetFocus() == handle_) {
+    NotifyWinEvent(EVENT_OBJECT_FOCUS, handle_, OBJID_CLIENT, SliderChildId(which));
+  }
+}
+
+void TKWind::ValueChanged(DialValue which) {
+  NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, handle_, OBJID_CLIENT, SliderChildId(which));
+  NotifyWinEvent(EVENT_OBJECT_DESCRIPTIONCHANGE, handle_, OBJID_CLIENT, CHILDID_SELF);
 }
 
 void TKWind::MouseDownHandler(LPARAM lp) {

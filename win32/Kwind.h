@@ -1,11 +1,13 @@
 // TKWind: the wind dial as a Win32 child window. Its window procedure is the dial's hooks: paint,
-// key down, mouse down with any button and the erase-background answer; everything else goes to
-// DefWindowProc.
+// key down, mouse down with any button and the erase-background answer, and for screen readers
+// the focus and the accessible object; everything else goes to DefWindowProc.
 #pragma once
 
 #include <windows.h>
 
 #include "dial/WindDial.h"
+
+class DialAccessible;
 
 class TKWind : public WindDial {
  public:
@@ -22,12 +24,18 @@ class TKWind : public WindDial {
   void Invalidate() override;
   int ClientWidth() const override;
   int ClientHeight() const override;
+  void ValueChanged(DialValue which) override;
+  void CurrentChanged(DialValue which) override;
 
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wp, LPARAM lp);
   LRESULT Dispatch(UINT message, WPARAM wp, LPARAM lp);
   void PaintHandler();
   void MouseDownHandler(LPARAM lp);
+  LRESULT GetObjectHandler(WPARAM wp, LPARAM lp);
+  void ReleaseAccessible();
 
   HWND handle_ = nullptr;
+  // Made on the first request, and cut off from the dial when its window goes.
+  DialAccessible* accessible_ = nullptr;
 };
