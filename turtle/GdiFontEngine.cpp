@@ -55,6 +55,22 @@ FIXED Fixed(double v) {
   return f;
 }
 
+// The farthest corner of the font's box around every glyph, with room for hinting and for the
+// rasteriser's rounding outwards; 0 when the font gives no box (a bitmap font).
+int Reach(HDC dc, int cell) {
+  const UINT bytes = GetOutlineTextMetricsW(dc, 0, nullptr);
+  if (bytes < sizeof(OUTLINETEXTMETRICW)) return 0;
+  // The strings of the metrics follow the structure in the same buffer.
+  std::vector<OUTLINETEXTMETRICW> buffer(bytes / sizeof(OUTLINETEXTMETRICW) + 1);
+  if (GetOutlineTextMetricsW(dc, bytes, buffer.data()) == 0) return 0;
+  const RECT box = buffer[0].otmrcFontBox;
+  if (box.right <= box.left || box.top <= box.bottom) return 0;
+  const double corner =
+      std::max({std::hypot(box.left, box.top), std::hypot(box.left, box.bottom),
+                std::hypot(box.right, box.top), std::hypot(box.right, box.bottom)});
+  return static_cast<int>(std::min(std::ceil(corner) + 2.0 + cell / 32, 2.0 * kMaxGlyphPixels));
+}
+
 // GDI's grey levels run 0..64.
 constexpr int kGreyLevels = 64;
 
@@ -142,14 +158,16 @@ class GdiFontEngine final : public FontEngine {
     if (!font) return nullptr;
     // Height comes from the font's metrics: an empty string measures 0 x 0 with some engines.
     TEXTMETRICW tm;
+    int reach = 0;
     {
       const Selected selected(dc_.get(), font.get());
       if (!selected.Ok() || !GetTextMetricsW(dc_.get(), &tm)) return nullptr;
+      reach = Reach(dc_.get(), static_cast<int>(tm.tmHeight));
     }
     // A positive height is the cell by definition; Wine's metrics come out a pixel short of it
     // at large sizes.
     const int height = request.height > 0 ? request.height : static_cast<int>(tm.tmHeight);
-    const CellMetrics cell{std::min(static_cast<int>(tm.tmAscent), height), height};
+    const CellMetrics cell{std::min(static_cast<int>(tm.tmAscent), height), height, reach};
     return std::make_unique<GdiFont>(dc_.get(), std::move(font), cell);
   }
 
