@@ -23,7 +23,7 @@ constexpr UINT kSnapMessage = WM_APP + 1;
 bool TFQuorel::Register(HINSTANCE instance) {
   WNDCLASSEXW cls{};
   cls.cbSize = sizeof(cls);
-  cls.lpfnWndProc = WindowProc;
+  cls.lpfnWndProc = DispatchToObject<TFQuorel>;
   cls.hInstance = instance;
   cls.hIcon = LoadIconW(instance, L"MAINICON");
   cls.hIconSm = static_cast<HICON>(LoadImageW(instance, L"MAINICON", IMAGE_ICON,
@@ -111,22 +111,6 @@ void TFQuorel::OpenPopupMenu(LPARAM at) {
   }
   PopupMenuClick(0);
   TrackPopupMenu(PopupMenu.get(), TPM_RIGHTBUTTON, point.x, point.y, 0, handle_, nullptr);
-}
-
-LRESULT CALLBACK TFQuorel::WindowProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
-  if (message == WM_NCCREATE) {
-    auto* form = static_cast<TFQuorel*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-    form->handle_ = window;
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
-  }
-  auto* form = reinterpret_cast<TFQuorel*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (!form) return DefWindowProcW(window, message, wp, lp);
-  try {
-    return form->Dispatch(message, wp, lp);
-  } catch (...) {
-    Application.ReportException(std::current_exception());
-    return 0;
-  }
 }
 
 LRESULT TFQuorel::Dispatch(UINT message, WPARAM wp, LPARAM lp) {

@@ -41,7 +41,8 @@ class TFQuorel {
   void PopupMenuClick(int tag);
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wp, LPARAM lp);
+  template <class Window>
+  friend LRESULT CALLBACK DispatchToObject(HWND, UINT, WPARAM, LPARAM);
   LRESULT Dispatch(UINT message, WPARAM wp, LPARAM lp);
   void OpenPopupMenu(LPARAM at);
   void Close();

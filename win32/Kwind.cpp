@@ -51,7 +51,7 @@ bool TKWind::Register(HINSTANCE instance) {
   cls.cbSize = sizeof(cls);
   // Double clicks arrive as their own messages, and step like presses.
   cls.style = CS_DBLCLKS;
-  cls.lpfnWndProc = WindowProc;
+  cls.lpfnWndProc = DispatchToObject<TKWind>;
   cls.hInstance = instance;
   cls.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   cls.lpszClassName = kClassName;
@@ -93,22 +93,6 @@ int TKWind::ClientHeight() const {
   RECT r{};
   GetClientRect(handle_, &r);
   return r.bottom;
-}
-
-LRESULT CALLBACK TKWind::WindowProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
-  if (message == WM_NCCREATE) {
-    auto* dial = static_cast<TKWind*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-    dial->handle_ = window;
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(dial));
-  }
-  auto* dial = reinterpret_cast<TKWind*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (!dial) return DefWindowProcW(window, message, wp, lp);
-  try {
-    return dial->Dispatch(message, wp, lp);
-  } catch (...) {
-    Application.ReportException(std::current_exception());
-    return 0;
-  }
 }
 
 LRESULT TKWind::Dispatch(UINT message, WPARAM wp, LPARAM lp) {

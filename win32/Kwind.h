@@ -28,7 +28,8 @@ class TKWind : public WindDial {
   void CurrentChanged(DialValue which) override;
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wp, LPARAM lp);
+  template <class Window>
+  friend LRESULT CALLBACK DispatchToObject(HWND, UINT, WPARAM, LPARAM);
   LRESULT Dispatch(UINT message, WPARAM wp, LPARAM lp);
   void PaintHandler();
   void MouseDownHandler(LPARAM lp);

@@ -34,3 +34,23 @@ class TQuorelApplication {
 };
 
 extern TQuorelApplication Application;
+
+// The window procedure of the program's windows: the object handed to CreateWindowExW gets the
+// window's messages through its Dispatch, and an exception escaping one message is reported and
+// the message loop goes on.
+template <class Window>
+LRESULT CALLBACK DispatchToObject(HWND window, UINT message, WPARAM wp, LPARAM lp) {
+  if (message == WM_NCCREATE) {
+    auto* object = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+    object->handle_ = window;
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(object));
+  }
+  auto* object = reinterpret_cast<Window*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (!object) return DefWindowProcW(window, message, wp, lp);
+  try {
+    return object->Dispatch(message, wp, lp);
+  } catch (...) {
+    Application.ReportException(std::current_exception());
+    return 0;
+  }
+}
