@@ -23,15 +23,22 @@ class HiDpiTest : public FormTest {
     // Painting the grab leaves the same picture in the dial's bitmap.
     shot = form->grab().toImage().convertToFormat(QImage::Format_RGB32);
     dial->turtle->DrawTo(picture);
-    // An image, as a window's backing store is, takes another way from a pixmap.
+    // An image, as a window's backing store is, takes another way from a pixmap; only the part
+    // asked for is painted, the rest keeps its red.
     rendered = QImage(shot.size(), QImage::Format_RGB32);
     rendered.setDevicePixelRatio(ratio);
     rendered.fill(Qt::red);
-    form->render(&rendered);
+    form->render(&rendered, part.topLeft(), QRegion(part));
+  }
+
+  // The dial's pixel (x, y) as the rendered part shows it.
+  QRgb RenderedAt(int x, int y) const {
+    return part.contains(x, y) ? picture.At(x, y) : QColor(Qt::red).rgb();
   }
 
   qreal ratio = 1;
   QImage shot;
+  const QRect part{40, 50, 120, 90};
   QImage rendered;
   Capture picture;  // the dial's own pixels, in the window's layout
 };
@@ -42,21 +49,21 @@ TEST_F(HiDpiTest, WholeRatioCopiesEachDialPixelToASquareBlock) {
   const int n = static_cast<int>(ratio);
   const int side = TFQuorel::kClientSize;
   ASSERT_EQ(shot.size(), QSize(side * n, side * n));
-  for (const QImage& image : {shot, rendered}) {
+  auto expectBlocks = [n](const QImage& image, auto want) {
     int wrong = 0;
     for (int y = 0; y < image.height(); ++y) {
       for (int x = 0; x < image.width(); ++x) {
-        const QRgb want = picture.At(x / n, y / n);
-        if (image.pixel(x, y) == want) continue;
+        if (image.pixel(x, y) == want(x / n, y / n)) continue;
         if (wrong++ == 0) {
           ADD_FAILURE() << "device pixel " << x << "," << y << " is " << std::hex
-                        << image.pixel(x, y) << ", dial pixel " << std::dec << x / n << "," << y / n
-                        << " is " << std::hex << want;
+                        << image.pixel(x, y) << ", want " << want(x / n, y / n);
         }
       }
     }
     EXPECT_EQ(wrong, 0);
-  }
+  };
+  expectBlocks(shot, [this](int x, int y) { return picture.At(x, y); });
+  expectBlocks(rendered, [this](int x, int y) { return RenderedAt(x, y); });
 }
 
 // Nearest-neighbour scaling takes every device pixel from one of the dial pixels around it;

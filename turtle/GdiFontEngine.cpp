@@ -189,3 +189,6 @@ class GdiFontEngine final : public FontEngine {
 std::unique_ptr<FontEngine> MakePlatformFontEngine() {
   return std::make_unique<GdiFontEngine>();
 }
+
+// GDI keeps its fonts in the system, loaded before the program starts: nothing to load ahead.
+void WarmUpFontEngine() {}

@@ -17,16 +17,21 @@ GlyphCache& TheCache() {
   return cache;
 }
 
+// The three colour channels of 0x..RRGGBB spread into 16-bit lanes: 0x00GG'00RR'00BB.
+constexpr std::uint64_t Lanes(std::uint32_t pixel) {
+  return (pixel & 0x00FF00FFu) | (static_cast<std::uint64_t>(pixel & 0xFF00u) << 24);
+}
+
 // Per channel dst + (src - dst) * coverage / 255, rounded half away from zero, without a
-// division: (v + 1 + (v >> 8)) >> 8 is v / 255 exactly for v below 65536. Red and blue share
-// each step in 16-bit lanes. The top byte is not a colour channel and is kept.
+// division: (v + 1 + (v >> 8)) >> 8 is v / 255 exactly for v below 65536. The three channels
+// share each step in 16-bit lanes of one 64-bit word. The top byte is not a colour channel and
+// is kept.
 std::uint32_t Blend(std::uint32_t dst, std::uint32_t colour, int coverage) {
-  const std::uint32_t a = static_cast<std::uint32_t>(coverage), na = 255 - a;
-  const std::uint32_t rb = (dst & 0x00FF00FFu) * na + (colour & 0x00FF00FFu) * a + 0x007F007Fu;
-  const std::uint32_t g = ((dst >> 8) & 0xFFu) * na + ((colour >> 8) & 0xFFu) * a + 0x7Fu;
-  const std::uint32_t outRb = ((rb + 0x00010001u + ((rb >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
-  const std::uint32_t outG = (g + 1 + (g >> 8)) >> 8;
-  return (dst & 0xFF000000u) | outRb | (outG << 8);
+  const auto a = static_cast<std::uint64_t>(coverage);
+  const std::uint64_t v = Lanes(dst) * (255 - a) + Lanes(colour) * a + 0x007F'007F'007Fu;
+  const std::uint64_t out = (v + 0x0001'0001'0001u + ((v >> 8) & 0x00FF'00FF'00FFu)) >> 8;
+  return (dst & 0xFF000000u) | (static_cast<std::uint32_t>(out) & 0x00FF00FFu) |
+         (static_cast<std::uint32_t>(out >> 24) & 0xFF00u);
 }
 
 // Far enough outside any buffer to be clipped, near enough to convert to int64 safely.
