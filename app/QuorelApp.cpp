@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "app/StartupChecks.h"
 #include "shell/AppRules.h"
 
 TQuorelApplication::TQuorelApplication(int& argc, char** argv)
@@ -12,10 +13,14 @@ TQuorelApplication::TQuorelApplication(int& argc, char** argv)
       title_(QString::fromStdU16String(AppTitle(applicationFilePath().toStdU16String()))) {}
 
 bool TQuorelApplication::notify(QObject* receiver, QEvent* event) {
-  // Loading the icon's image and its plugins would delay the first frame, so the icon follows it.
-  if (!iconSet_ && event->type() == QEvent::Paint) {
-    iconSet_ = true;
-    QTimer::singleShot(0, this, [this] { setWindowIcon(QIcon(QStringLiteral(":/quorel.png"))); });
+  // Loading the icon's image and its plugins, or Qt's list of every installed font, would delay
+  // the first frame, so both follow it.
+  if (!firstPaintSeen_ && event->type() == QEvent::Paint) {
+    firstPaintSeen_ = true;
+    QTimer::singleShot(0, this, [this] {
+      setWindowIcon(QIcon(QStringLiteral(":/quorel.png")));
+      CheckMenuFont();
+    });
   }
   try {
     return QApplication::notify(receiver, event);

@@ -21,5 +21,5 @@ class TQuorelApplication : public QApplication {
  private:
   QString title_;
   bool reporting_ = false;
-  bool iconSet_ = false;
+  bool firstPaintSeen_ = false;
 };

@@ -1,13 +1,14 @@
 #include "app/StartupChecks.h"
 
 #include <QByteArray>
-#include <QFontDatabase>
 #include <QString>
 #include <QStringList>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
+
+#include "turtle/FontEngine.h"
 
 namespace {
 
@@ -74,7 +75,7 @@ void ReleasePlatformMessages() {
 }
 
 void CheckMenuFont() {
-  if (QFontDatabase::families(QFontDatabase::Japanese).isEmpty()) {
+  if (!PlatformHasFontFor("ja")) {
     std::fputs(
         "quorel: no font with Japanese characters is installed, so the menu's items show as "
         "boxes (the package fonts-ipafont-gothic has one)\n",

@@ -20,7 +20,6 @@ int main(int argc, char** argv) {
   try {
     FQuorel = new TFQuorel;
     FQuorel->show();
-    CheckMenuFont();
     app.exec();
   } catch (...) {
     app.ReportException(std::current_exception());

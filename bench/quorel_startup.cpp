@@ -1,15 +1,22 @@
 // Quorel's own start-up, as app/main.cpp runs it, ending at the dial's first complete frame.
+#include <QAccessible>
 #include <thread>
 
 #include "app/F01.h"
 #include "app/QuorelApp.h"
+#include "app/StartupChecks.h"
 #include "bench/FirstFrame.h"
 #include "dial/Kwind.h"
+#include "dial/KwindAccessible.h"
 #include "turtle/FontEngine.h"
 
 int main(int argc, char** argv) {
   const std::jthread fonts(WarmUpFontEngine);
+  HoldPlatformMessages();
   TQuorelApplication app(argc, argv);
+  ReleasePlatformMessages();
+  QGuiApplication::setDesktopFileName(QStringLiteral("io.github.quorel.Quorel"));
+  QAccessible::installFactory(WindDialAccessibleFactory);
   FQuorel = new TFQuorel;
   FirstFrameProbe probe(FQuorel->dial);
   FQuorel->show();

@@ -81,3 +81,7 @@ std::unique_ptr<FontEngine> MakePlatformFontEngine();
 // the font configuration, so that the first text does not wait for it. Safe on any thread, and
 // never needed: an engine loads it on first use anyway.
 void WarmUpFontEngine();
+
+// Whether an installed font covers the language, a tag such as "ja"; true when the platform
+// cannot tell, so that nothing is reported missing on a guess.
+bool PlatformHasFontFor(std::string_view language);

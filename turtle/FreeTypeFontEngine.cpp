@@ -36,12 +36,20 @@ struct PatternDestroy {
 struct FontSetDestroy {
   void operator()(FcFontSet* set) const { FcFontSetDestroy(set); }
 };
+struct LangSetDestroy {
+  void operator()(FcLangSet* langs) const { FcLangSetDestroy(langs); }
+};
+struct ObjectSetDestroy {
+  void operator()(FcObjectSet* objects) const { FcObjectSetDestroy(objects); }
+};
 
 using LibraryPtr = std::unique_ptr<FT_LibraryRec_, LibraryDone>;
 using FacePtr = std::unique_ptr<FT_FaceRec_, FaceDone>;
 using SizePtr = std::unique_ptr<FT_SizeRec_, SizeDone>;
 using PatternPtr = std::unique_ptr<FcPattern, PatternDestroy>;
 using FontSetPtr = std::unique_ptr<FcFontSet, FontSetDestroy>;
+using LangSetPtr = std::unique_ptr<FcLangSet, LangSetDestroy>;
+using ObjectSetPtr = std::unique_ptr<FcObjectSet, ObjectSetDestroy>;
 
 struct PairHash {
   template <class A, class B>
@@ -254,4 +262,18 @@ std::unique_ptr<FontEngine> MakePlatformFontEngine() {
 // only once, whichever thread asks.
 void WarmUpFontEngine() {
   FcConfigGetCurrent();
+}
+
+bool PlatformHasFontFor(std::string_view language) {
+  const std::string tag(language);
+  const PatternPtr pattern(FcPatternCreate());
+  const LangSetPtr langs(FcLangSetCreate());
+  const ObjectSetPtr objects(FcObjectSetBuild(FC_FAMILY, nullptr));
+  if (!pattern || !langs || !objects ||
+      !FcLangSetAdd(langs.get(), reinterpret_cast<const FcChar8*>(tag.c_str())) ||
+      !FcPatternAddLangSet(pattern.get(), FC_LANG, langs.get())) {
+    return true;
+  }
+  const FontSetPtr fonts(FcFontList(nullptr, pattern.get(), objects.get()));
+  return !fonts || fonts->nfont > 0;
 }
