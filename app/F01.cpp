@@ -34,13 +34,13 @@ TFQuorel::TFQuorel(QWidget* parent) : QWidget(parent) {
   resize(kClientSize, kClientSize);
 
   PopupMenu = new QMenu(this);
-  QAction* items[kPopupMenu.size()];
-  for (std::size_t i = 0; i < kPopupMenu.size(); ++i) {
-    items[i] = PopupMenu->addAction(FromUtf16(kPopupMenu[i].caption));
-    items[i]->setData(kPopupMenu[i].tag);
-  }
-  PMenuAbout = items[0];
-  PMenuExit = items[1];
+  auto addItem = [this](const MenuItem& item) {
+    QAction* action = PopupMenu->addAction(FromUtf16(item.caption));
+    action->setData(item.tag);
+    return action;
+  };
+  PMenuAbout = addItem(kPopupMenu[0]);
+  PMenuExit = addItem(kPopupMenu[1]);
   connect(PopupMenu, &QMenu::aboutToShow, this, [this] { PopupMenuClick(0); });
   connect(PopupMenu, &QMenu::triggered, this,
           [this](QAction* item) { PopupMenuClick(item->data().toInt()); });

@@ -21,6 +21,14 @@ Bitmap Blank(int w, int h) {
   return b;
 }
 
+// Black, with a white pen and a red fill, so an ellipse's outline and inside tell apart.
+Bitmap Inked(int w, int h) {
+  Bitmap b = Blank(w, h);
+  b.SetPenColour(kWhite);
+  b.SetFillColour(kRed);
+  return b;
+}
+
 }  // namespace
 
 TEST(Bitmap, SizesAreClampedAndOutsideReadsAreInvalid) {
@@ -224,11 +232,7 @@ TEST(Bitmap, ClearStylePaintsNoRectangleOrFill) {
 }
 
 TEST(Bitmap, EllipseStaysInsideItsBoxWhateverTheCornerOrder) {
-  Bitmap a = Blank(20, 20), b = Blank(20, 20);
-  for (Bitmap* bmp : {&a, &b}) {
-    bmp->SetPenColour(kWhite);
-    bmp->SetFillColour(kRed);
-  }
+  Bitmap a = Inked(20, 20), b = Inked(20, 20);
   a.Ellipse(5, 5, 15, 15);
   b.Ellipse(15, 15, 5, 5);
   for (int y = 0; y < 20; ++y)
@@ -262,11 +266,7 @@ TEST(Bitmap, EllipseOutlineIsClosed) {
 // Rows worked out once per box size serve every ellipse of that size, wherever it stands, cut by
 // the edges or not, however many other sizes came between.
 TEST(Bitmap, EllipsesOfOneSizeAreTheSameShapeAnywhere) {
-  Bitmap fresh = Blank(40, 40), reused = Blank(40, 40);
-  for (Bitmap* b : {&fresh, &reused}) {
-    b->SetPenColour(kWhite);
-    b->SetFillColour(kRed);
-  }
+  Bitmap fresh = Inked(40, 40), reused = Inked(40, 40);
   fresh.Ellipse(2, 3, 9, 12);
   for (int size = 1; size <= 6; ++size) reused.Ellipse(20, 0, 20 + size, size + 1);
   reused.Ellipse(20, 10, 27, 15);  // as wide, less tall
@@ -283,9 +283,7 @@ TEST(Bitmap, EllipsesOfOneSizeAreTheSameShapeAnywhere) {
 }
 
 TEST(Bitmap, HugeEllipsesClipAndDegenerateOnesDrawNothing) {
-  Bitmap b = Blank(50, 50);
-  b.SetPenColour(kWhite);
-  b.SetFillColour(kRed);
+  Bitmap b = Inked(50, 50);
   b.Ellipse(INT_MIN, INT_MIN, INT_MAX, INT_MAX);
   EXPECT_EQ(Count(b, kRed), 50 * 50);
   Bitmap c = Blank(50, 50);
