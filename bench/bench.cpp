@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "dial/Kwind.h"
+#include "qt/Kwind.h"
 
 namespace {
 

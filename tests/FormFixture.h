@@ -14,8 +14,8 @@
 #include <memory>
 #include <ostream>
 
-#include "app/F01.h"
-#include "dial/Kwind.h"
+#include "qt/F01.h"
+#include "qt/Kwind.h"
 
 // Runs the event loop until done() holds, for at most ms; false if it never did.
 template <class Done>

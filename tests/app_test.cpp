@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/QuorelApp.h"
+#include "qt/QuorelApp.h"
 #include "tests/FormFixture.h"
 #include "tests/Nested.h"
 

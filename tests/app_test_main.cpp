@@ -3,8 +3,8 @@
 
 #include <QAccessible>
 
-#include "app/QuorelApp.h"
-#include "dial/KwindAccessible.h"
+#include "qt/KwindAccessible.h"
+#include "qt/QuorelApp.h"
 
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/QuorelApp.h"
+#include "qt/QuorelApp.h"
 #include "tests/FormFixture.h"
 #include "tests/Pixels.h"
 

@@ -20,8 +20,8 @@ quorel_wine_test(text_test text_test.cpp)
 quorel_wine_test(kg_test kg_test.cpp)
 set(QUOREL_TEST_LIBS dial gtest_main)
 quorel_wine_test(dial_test dial_test.cpp)
-set(QUOREL_TEST_LIBS shell gtest_main)
-quorel_wine_test(shell_test shell_test.cpp)
+set(QUOREL_TEST_LIBS app gtest_main)
+quorel_wine_test(apprules_test apprules_test.cpp)
 
 find_package(ZLIB REQUIRED)  # libz-mingw-w64-dev
 set(QUOREL_TEST_LIBS dial ZLIB::ZLIB)

@@ -4,7 +4,7 @@
 
 #include <stdexcept>
 
-#include "shell/AppRules.h"
+#include "app/AppRules.h"
 #include "win32/QuorelApp.h"
 
 TFQuorel* FQuorel = nullptr;

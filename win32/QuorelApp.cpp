@@ -4,7 +4,7 @@
 
 #include <stdexcept>
 
-#include "shell/AppRules.h"
+#include "app/AppRules.h"
 #include "win32/F01.h"
 #include "win32/Kwind.h"
 

@@ -1,10 +1,10 @@
-#include "dial/KwindAccessible.h"
+#include "qt/KwindAccessible.h"
 
 #include <QAccessibleWidget>
 #include <array>
 
 #include "dial/DialAccess.h"
-#include "dial/Kwind.h"
+#include "qt/Kwind.h"
 
 namespace {
 

@@ -1,13 +1,13 @@
-#include "app/F01.h"
+#include "qt/F01.h"
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QMessageBox>
 
-#include "app/QuorelApp.h"
-#include "dial/Kwind.h"
-#include "shell/AppRules.h"
+#include "app/AppRules.h"
+#include "qt/Kwind.h"
+#include "qt/QuorelApp.h"
 
 TFQuorel* FQuorel = nullptr;
 

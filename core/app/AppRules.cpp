@@ -1,4 +1,4 @@
-#include "shell/AppRules.h"
+#include "app/AppRules.h"
 
 namespace {
 

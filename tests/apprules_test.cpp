@@ -1,9 +1,10 @@
+#include "app/AppRules.h"
+
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 #include <string>
 
-#include "shell/AppRules.h"
 #include "tests/Nested.h"
 
 TEST(AppTitle, FileNameUpToTheFirstDotWithTheRestLowered) {

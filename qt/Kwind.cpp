@@ -1,4 +1,4 @@
-#include "dial/Kwind.h"
+#include "qt/Kwind.h"
 
 #include <QImage>
 #include <QKeyEvent>
@@ -11,7 +11,7 @@
 #include <cstring>
 #include <vector>
 
-#include "dial/KwindAccessible.h"
+#include "qt/KwindAccessible.h"
 
 TKWind::TKWind(QWidget* owner) : QWidget(owner) {
   resize(kSize, kSize);

@@ -1,4 +1,4 @@
-#include "app/StartupChecks.h"
+#include "qt/StartupChecks.h"
 
 #include <QByteArray>
 #include <QString>

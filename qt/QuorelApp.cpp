@@ -1,12 +1,12 @@
-#include "app/QuorelApp.h"
+#include "qt/QuorelApp.h"
 
 #include <QIcon>
 #include <QMessageBox>
 #include <QTimer>
 #include <cstdio>
 
-#include "app/StartupChecks.h"
-#include "shell/AppRules.h"
+#include "app/AppRules.h"
+#include "qt/StartupChecks.h"
 
 TQuorelApplication::TQuorelApplication(int& argc, char** argv)
     : QApplication(argc, argv),

@@ -1,10 +1,10 @@
 #include <QAccessible>
 #include <thread>
 
-#include "app/F01.h"
-#include "app/QuorelApp.h"
-#include "app/StartupChecks.h"
-#include "dial/KwindAccessible.h"
+#include "qt/F01.h"
+#include "qt/KwindAccessible.h"
+#include "qt/QuorelApp.h"
+#include "qt/StartupChecks.h"
 #include "turtle/FontEngine.h"
 
 int main(int argc, char** argv) {
