@@ -79,12 +79,9 @@ QString TFQuorel::AboutText() {
   return FromUtf16(kAboutText);
 }
 
-void TFQuorel::PopupMenuClick(int tag) {
-  if (tag == kTagAbout) {
-    QMessageBox box(QMessageBox::NoIcon, Title(), AboutText(), QMessageBox::Ok, this);
-    box.exec();
-  }
-  if (tag == kTagExit) close();
+void TFQuorel::ShowAbout() {
+  QMessageBox box(QMessageBox::NoIcon, Title(), AboutText(), QMessageBox::Ok, this);
+  box.exec();
 }
 
 void TFQuorel::closeEvent(QCloseEvent* event) {

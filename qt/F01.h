@@ -4,11 +4,13 @@
 
 #include <QWidget>
 
+#include "app/PopupMenu.h"
+
 class QAction;
 class QMenu;
 class TKWind;
 
-class TFQuorel : public QWidget {
+class TFQuorel : public QWidget, public MenuCommands {
   Q_OBJECT
 
  public:
@@ -24,8 +26,9 @@ class TFQuorel : public QWidget {
   void FormCreate();
   void FormClose();
   void FormResize();
-  // Tag 1 shows About, tag 2 closes the form; the menu's opening passes 0, which does nothing.
-  void PopupMenuClick(int tag);
+  void PopupMenuClick(int tag) { ChooseMenuItem(tag, *this); }
+  void ShowAbout() override;
+  void CloseForm() override { close(); }
 
   static QString AboutText();
 

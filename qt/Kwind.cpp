@@ -144,24 +144,15 @@ void TKWind::paintEvent(QPaintEvent*) {
 void TKWind::focusInEvent(QFocusEvent* event) {
   QWidget::focusInEvent(event);
   FocusGained();
-  currentUnannounced_ = true;
-  QMetaObject::invokeMethod(this, &TKWind::AnnounceCurrent, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      this, [this] { AnnounceCurrent(); }, Qt::QueuedConnection);
 }
 
-void TKWind::AnnounceCurrent() {
-  if (!currentUnannounced_ || !hasFocus()) return;
-  currentUnannounced_ = false;
-  NotifyDialFocus(this, Current());
+void TKWind::CurrentChanged(DialValue which) {
+  NotifyDialFocus(this, which);
 }
 
-void TKWind::CurrentChanged(DialValue) {
-  currentUnannounced_ = true;
-  AnnounceCurrent();
-}
-
-// The focus goes first, so a reader that speaks only for the focused object hears the change.
 void TKWind::ValueChanged(DialValue which) {
-  AnnounceCurrent();
   NotifyDialValueChanged(this, which);
 }
 

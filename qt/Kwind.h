@@ -21,15 +21,10 @@ class TKWind : public QWidget, public WindDial {
   int ClientHeight() const override { return height(); }
   void ValueChanged(DialValue which) override;
   void CurrentChanged(DialValue which) override;
+  bool HasKeyboardFocus() const override { return hasFocus(); }
 
   void paintEvent(QPaintEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
-
- private:
-  // Gives screen readers the current value's slider as the focus, once per change of either.
-  void AnnounceCurrent();
-
-  bool currentUnannounced_ = false;
 };

@@ -86,17 +86,10 @@ class DialValueAccessible : public QAccessibleInterface, public QAccessibleValue
   QVariant maximumValue() const override { return rule_.maximum; }
   QVariant minimumStepSize() const override { return rule_.step; }
 
-  // Through the dial's own rule, so the value ends up where keys and buttons could put it; the
-  // value set becomes the current one, as with a key or a button.
   void setCurrentValue(const QVariant& value) override {
     bool ok = false;
     const double v = value.toDouble(&ok);
-    if (!ok || !isValid()) return;
-    TKWind* d = parent_->dial();
-    const int next = NearestAllowed(rule_.value, v, d->Value(rule_.value));
-    if (next == d->Value(rule_.value)) return;
-    d->MakeCurrent(rule_.value);
-    d->Set(rule_.value, next);
+    if (ok && isValid()) SetFromScreenReader(*parent_->dial(), rule_.value, v);
   }
 
  private:
@@ -138,13 +131,10 @@ int WindDialAccessible::indexOfChild(const QAccessibleInterface* child) const {
   return -1;
 }
 
-// Only the step buttons belong to a slider; the rest of the dial is the dial's own.
 QAccessibleInterface* WindDialAccessible::childAt(int x, int y) const {
   const QPoint at = dial()->mapFromGlobal(QPoint(x, y));
-  for (int i = 0; i < kDialValueCount; ++i) {
-    if (StepButtonPair(SliderValue(i)).Contains(at.x(), at.y())) return child(i);
-  }
-  return nullptr;
+  const auto slider = SliderAt(at.x(), at.y());
+  return slider ? child(SliderIndex(*slider)) : nullptr;
 }
 
 QAccessibleInterface* WindDialAccessible::focusChild() const {
@@ -154,7 +144,7 @@ QAccessibleInterface* WindDialAccessible::focusChild() const {
 
 QRect WindDialAccessible::OnScreen(const DialArea& area) const {
   const QPoint topLeft = dial()->mapToGlobal(QPoint(area.left, area.top));
-  return {topLeft, QSize(area.right - area.left + 1, area.bottom - area.top + 1)};
+  return {topLeft, QSize(area.Width(), area.Height())};
 }
 
 // Nobody listens unless assistive technology is on; the interfaces are not worth building then.

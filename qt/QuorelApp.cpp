@@ -1,12 +1,17 @@
 #include "qt/QuorelApp.h"
 
+#include <QAccessible>
 #include <QIcon>
 #include <QMessageBox>
 #include <QTimer>
 #include <cstdio>
+#include <thread>
 
 #include "app/AppRules.h"
+#include "qt/F01.h"
+#include "qt/KwindAccessible.h"
 #include "qt/StartupChecks.h"
+#include "turtle/FontEngine.h"
 
 TQuorelApplication::TQuorelApplication(int& argc, char** argv)
     : QApplication(argc, argv),
@@ -30,16 +35,34 @@ bool TQuorelApplication::notify(QObject* receiver, QEvent* event) {
   }
 }
 
-// A handler that throws on every paint would otherwise stack one report box on another, each
-// box's own repaints raising the next; a report during a report goes to stderr instead.
-void TQuorelApplication::ReportException(const std::exception_ptr& error) {
-  const std::string message = ReportMessage(error);
-  if (reporting_) {
-    std::fprintf(stderr, "%s: %s\n", title_.toLocal8Bit().constData(), message.c_str());
-    return;
-  }
-  reporting_ = true;
+void TQuorelApplication::ShowReport(const std::string& message) {
   QMessageBox box(QMessageBox::Critical, title_, QString::fromStdString(message), QMessageBox::Ok);
   box.exec();
-  reporting_ = false;
+}
+
+void TQuorelApplication::LogReport(const std::string& message) {
+  std::fprintf(stderr, "%s: %s\n", title_.toLocal8Bit().constData(), message.c_str());
+}
+
+int RunQuorel(int argc, char** argv, const std::function<void(TFQuorel&)>& beforeShow) {
+  // The font configuration loads while Qt connects to the display, not in the first paint.
+  const std::jthread fonts(WarmUpFontEngine);
+  HoldPlatformMessages();
+  TQuorelApplication app(argc, argv);
+  ReleasePlatformMessages();
+  // Wayland compositors match the window to its desktop entry by this name.
+  QGuiApplication::setDesktopFileName(QStringLiteral("io.github.quorel.Quorel"));
+  // Before any widget exists, so the dial's interface is never answered by a generic one.
+  QAccessible::installFactory(WindDialAccessibleFactory);
+  try {
+    FQuorel = new TFQuorel;
+    if (beforeShow) beforeShow(*FQuorel);
+    FQuorel->show();
+    app.exec();
+  } catch (...) {
+    app.ReportException(std::current_exception());
+  }
+  delete FQuorel;
+  FQuorel = nullptr;
+  return 0;
 }

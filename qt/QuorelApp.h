@@ -3,9 +3,13 @@
 #pragma once
 
 #include <QApplication>
-#include <exception>
+#include <functional>
 
-class TQuorelApplication : public QApplication {
+#include "app/Report.h"
+
+class TFQuorel;
+
+class TQuorelApplication : public QApplication, public ExceptionReporter {
   Q_OBJECT
 
  public:
@@ -13,13 +17,17 @@ class TQuorelApplication : public QApplication {
 
   bool notify(QObject* receiver, QEvent* event) override;
 
-  // The standard report: a modal box titled with the application title, a stop icon and OK.
-  void ReportException(const std::exception_ptr& error);
-
   QString Title() const { return title_; }
+
+ protected:
+  void ShowReport(const std::string& message) override;
+  void LogReport(const std::string& message) override;
 
  private:
   QString title_;
-  bool reporting_ = false;
   bool firstPaintSeen_ = false;
 };
+
+// The program from start to end: the application object, the main form shown, the event loop
+// until the form closes; 0 however it ends. beforeShow, if any, sees the form before it is shown.
+int RunQuorel(int argc, char** argv, const std::function<void(TFQuorel&)>& beforeShow = {});

@@ -4,7 +4,11 @@
 
 #include <stdexcept>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "app/PopupMenu.h"
+#include "app/Report.h"
 #include "tests/Nested.h"
 
 TEST(AppTitle, FileNameUpToTheFirstDotWithTheRestLowered) {
@@ -80,4 +84,45 @@ TEST(ReportMessage, SurvivesOddExceptions) {
     foreignInner = std::current_exception();
   }
   EXPECT_EQ(ReportMessage(foreignInner), "wrapper.");
+}
+
+// Records what it shows and logs; a box can fail again behind itself, or fail to show.
+class Reporter : public ExceptionReporter {
+ public:
+  std::vector<std::string> shown, logged;
+  std::exception_ptr againBehindTheBox;
+  bool boxFails = false;
+
+ protected:
+  void ShowReport(const std::string& message) override {
+    shown.push_back(message);
+    if (againBehindTheBox) ReportException(std::exchange(againBehindTheBox, nullptr));
+    if (boxFails) throw std::runtime_error("no box");
+  }
+  void LogReport(const std::string& message) override { logged.push_back(message); }
+};
+
+TEST(ExceptionReporter, AReportWhileOneIsShowingGoesToTheLog) {
+  Reporter r;
+  r.againBehindTheBox = Thrown(std::runtime_error("again"));
+  r.ReportException(Thrown(std::runtime_error("first")));
+  r.ReportException(Thrown(std::runtime_error("later")));
+  EXPECT_EQ(r.shown, (std::vector<std::string>{"first.", "later."}));
+  EXPECT_EQ(r.logged, std::vector<std::string>{"again."});
+
+  r.boxFails = true;
+  EXPECT_THROW(r.ReportException(Thrown(std::runtime_error("lost"))), std::runtime_error);
+  r.boxFails = false;
+  r.ReportException(Thrown(std::runtime_error("shown")));
+  EXPECT_EQ(r.shown.back(), "shown.");
+}
+
+TEST(PopupMenu, TagOneShowsAboutTagTwoClosesAnyOtherDoesNothing) {
+  struct Form : MenuCommands {
+    std::string did;
+    void ShowAbout() override { did += "about "; }
+    void CloseForm() override { did += "close "; }
+  } form;
+  for (int tag : {0, kPopupMenu[0].tag, kPopupMenu[1].tag, 3, -1}) ChooseMenuItem(tag, form);
+  EXPECT_EQ(form.did, "about close ");
 }

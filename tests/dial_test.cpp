@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "dial/DialAccess.h"
+#include "dial/DialFace.h"
+#include "dial/StepButtons.h"
 #include "dial/WindDial.h"
 #include "tests/Pixels.h"
 

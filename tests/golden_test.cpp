@@ -17,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "dial/DialFace.h"
 #include "dial/WindDial.h"
 #include "tests/Pixels.h"
 #include "tests/Png.h"

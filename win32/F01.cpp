@@ -89,14 +89,11 @@ void TFQuorel::FormResize() {
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void TFQuorel::PopupMenuClick(int tag) {
-  if (tag == kTagAbout) {
-    MessageBoxW(handle_, Wide(kAboutText).c_str(), Application.Title().c_str(), MB_OK);
-  }
-  if (tag == kTagExit) Close();
+void TFQuorel::ShowAbout() {
+  MessageBoxW(handle_, Wide(kAboutText).c_str(), Application.Title().c_str(), MB_OK);
 }
 
-void TFQuorel::Close() {
+void TFQuorel::CloseForm() {
   FormClose();
   DestroyWindow(handle_);
 }
@@ -140,7 +137,7 @@ LRESULT TFQuorel::Dispatch(UINT message, WPARAM wp, LPARAM lp) {
       if (HIWORD(wp) == 0) PopupMenuClick(LOWORD(wp));
       return 0;
     case WM_CLOSE:
-      Close();
+      CloseForm();
       return 0;
     case WM_DESTROY:
       PostQuitMessage(0);

@@ -7,6 +7,7 @@
 #include <memory>
 #include <type_traits>
 
+#include "app/PopupMenu.h"
 #include "win32/Kwind.h"
 
 struct MenuDestroy {
@@ -14,7 +15,7 @@ struct MenuDestroy {
 };
 using MenuPtr = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDestroy>;
 
-class TFQuorel {
+class TFQuorel final : public MenuCommands {
  public:
   static constexpr int kClientSize = 300;
   static constexpr const wchar_t* kClassName = L"TFQuorel";
@@ -37,15 +38,15 @@ class TFQuorel {
   void FormCreate();
   void FormClose();
   void FormResize();
-  // Tag 1 shows About, tag 2 closes the form; the menu's opening passes 0, which does nothing.
-  void PopupMenuClick(int tag);
+  void PopupMenuClick(int tag) { ChooseMenuItem(tag, *this); }
+  void ShowAbout() override;
+  void CloseForm() override;
 
  private:
   template <class Window>
   friend LRESULT CALLBACK DispatchToObject(HWND, UINT, WPARAM, LPARAM);
   LRESULT Dispatch(UINT message, WPARAM wp, LPARAM lp);
   void OpenPopupMenu(LPARAM at);
-  void Close();
   RECT FrameFor(int clientWidth, int clientHeight) const;
 
   HWND handle_ = nullptr;

@@ -13,14 +13,16 @@ namespace {
 class PaintScope {
  public:
   explicit PaintScope(HWND window) : window_(window), dc_(BeginPaint(window, &ps_)) {}
-  ~PaintScope() { EndPaint(window_, &ps_); }
+  ~PaintScope() {
+    if (dc_ != nullptr) EndPaint(window_, &ps_);
+  }
   PaintScope(const PaintScope&) = delete;
   PaintScope& operator=(const PaintScope&) = delete;
   HDC Dc() const { return dc_; }
 
  private:
   HWND window_;
-  PAINTSTRUCT ps_;
+  PAINTSTRUCT ps_{};
   HDC dc_;
 };
 
@@ -117,7 +119,7 @@ LRESULT TKWind::Dispatch(UINT message, WPARAM wp, LPARAM lp) {
     // the current value's slider; this event names that slider outright.
     case WM_SETFOCUS:
       FocusGained();
-      NotifyWinEvent(EVENT_OBJECT_FOCUS, handle_, OBJID_CLIENT, SliderChildId(Current()));
+      AnnounceCurrent();
       return 0;
     case WM_GETOBJECT:
       return GetObjectHandler(wp, lp);
@@ -132,8 +134,14 @@ LRESULT TKWind::Dispatch(UINT message, WPARAM wp, LPARAM lp) {
   return DefWindowProcW(handle_, message, wp, lp);
 }
 
+// Without a device context there is nothing to draw on. The area is validated all the same, or
+// Windows would send WM_PAINT again at once, forever; the next change repaints it.
 void TKWind::PaintHandler() {
   const PaintScope paint(handle_);
+  if (paint.Dc() == nullptr) {
+    ValidateRect(handle_, nullptr);
+    return;
+  }
   DcTarget target(paint.Dc());
   Paint(target);
 }
@@ -147,11 +155,12 @@ LRESULT TKWind::GetObjectHandler(WPARAM wp, LPARAM lp) {
   return LresultFromObject(IID_IAccessible, wp, accessible_);
 }
 
-// A screen reader that speaks only for the focused object must hear the focus move first.
 void TKWind::CurrentChanged(DialValue which) {
-  if (GetFocus() == handle_) {
-    NotifyWinEvent(EVENT_OBJECT_FOCUS, handle_, OBJID_CLIENT, SliderChildId(which));
-  }
+  NotifyWinEvent(EVENT_OBJECT_FOCUS, handle_, OBJID_CLIENT, SliderChildId(which));
+}
+
+bool TKWind::HasKeyboardFocus() const {
+  return handle_ != nullptr && GetFocus() == handle_;
 }
 
 void TKWind::ValueChanged(DialValue which) {

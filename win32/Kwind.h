@@ -26,6 +26,7 @@ class TKWind : public WindDial {
   int ClientHeight() const override;
   void ValueChanged(DialValue which) override;
   void CurrentChanged(DialValue which) override;
+  bool HasKeyboardFocus() const override;
 
  private:
   template <class Window>

@@ -230,8 +230,8 @@ HRESULT DialAccessible::accLocation(LONG* left, LONG* top, LONG* width, LONG* he
   ClientToScreen(window_, &corner);
   *left = corner.x;
   *top = corner.y;
-  *width = area.right - area.left + 1;
-  *height = area.bottom - area.top + 1;
+  *width = area.Width();
+  *height = area.Height();
   return S_OK;
 }
 
@@ -262,11 +262,9 @@ HRESULT DialAccessible::accHitTest(LONG x, LONG y, VARIANT* child) {
   if (dial_ == nullptr || system_ == nullptr) return CO_E_OBJNOTCONNECTED;
   POINT at{x, y};
   ScreenToClient(window_, &at);
-  for (const DialValueRule& rule : kDialValues) {
-    if (StepButtonPair(rule.value).Contains(at.x, at.y)) {
-      SetChild(child, SliderChildId(rule.value));
-      return S_OK;
-    }
+  if (const auto slider = SliderAt(at.x, at.y)) {
+    SetChild(child, SliderChildId(*slider));
+    return S_OK;
   }
   return system_->accHitTest(x, y, child);
 }
@@ -279,8 +277,7 @@ HRESULT DialAccessible::put_accName(VARIANT, BSTR) {
   return E_NOTIMPL;
 }
 
-// A number, with or without its unit, taken through the dial's own rule as a key or button would
-// leave it; the value set becomes the current one.
+// A number, with or without its unit.
 HRESULT DialAccessible::put_accValue(VARIANT child, BSTR value) {
   if (dial_ == nullptr) return CO_E_OBJNOTCONNECTED;
   const LONG id = ChildOf(child);
@@ -288,10 +285,6 @@ HRESULT DialAccessible::put_accValue(VARIANT child, BSTR value) {
   wchar_t* end = nullptr;
   const double v = std::wcstod(value, &end);
   if (end == value) return E_INVALIDARG;
-  const DialValue which = ValueOf(id);
-  const int next = NearestAllowed(which, v, dial_->Value(which));
-  if (next == dial_->Value(which)) return S_OK;
-  dial_->MakeCurrent(which);
-  dial_->Set(which, next);
+  SetFromScreenReader(*dial_, ValueOf(id), v);
   return S_OK;
 }

@@ -62,13 +62,10 @@ void TQuorelApplication::Run() {
   }
 }
 
-void TQuorelApplication::ReportException(const std::exception_ptr& error) {
-  const std::wstring message = FromNarrow(ReportMessage(error));
-  if (reporting_) {
-    OutputDebugStringW((title_ + L": " + message + L"\n").c_str());
-    return;
-  }
-  reporting_ = true;
-  MessageBoxW(GetActiveWindow(), message.c_str(), title_.c_str(), MB_OK | MB_ICONSTOP);
-  reporting_ = false;
+void TQuorelApplication::ShowReport(const std::string& message) {
+  MessageBoxW(GetActiveWindow(), FromNarrow(message).c_str(), title_.c_str(), MB_OK | MB_ICONSTOP);
+}
+
+void TQuorelApplication::LogReport(const std::string& message) {
+  OutputDebugStringW((title_ + L": " + FromNarrow(message) + L"\n").c_str());
 }

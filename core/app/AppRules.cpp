@@ -1,5 +1,7 @@
 #include "app/AppRules.h"
 
+#include <algorithm>
+
 namespace {
 
 bool IsSeparator(char16_t c) {
@@ -30,25 +32,4 @@ std::u16string AppTitle(std::u16string_view executablePath) {
   name.resize(std::min(name.size(), name.find(u'.')));
   for (std::size_t i = 1; i < name.size(); ++i) name[i] = Lower(name[i]);
   return name;
-}
-
-std::string ReportMessage(const std::exception_ptr& error) {
-  std::string message;
-  std::exception_ptr current = error;
-  while (current) {
-    try {
-      std::rethrow_exception(current);
-    } catch (const std::exception& e) {
-      const char* what = e.what();
-      if (what != nullptr && *what != '\0') message = what;
-      // A nested_exception made outside any handler holds nothing; rethrowing it terminates.
-      const auto* nested = dynamic_cast<const std::nested_exception*>(&e);
-      current = nested != nullptr ? nested->nested_ptr() : nullptr;
-    } catch (...) {
-      current = nullptr;
-    }
-  }
-  // Bytes of non-ASCII characters are all above '.', as their code points are.
-  if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') message += '.';
-  return message;
 }

@@ -28,3 +28,17 @@ std::string DialSummary(int course, int windDirection, int windSpeed) {
   return std::string(kDialAccessName) + ": course " + std::to_string(course) + ", wind " +
          std::to_string(windDirection) + " degrees at " + std::to_string(windSpeed);
 }
+
+std::optional<DialValue> SliderAt(int x, int y) {
+  for (const DialValueRule& rule : kDialValues) {
+    if (StepButtonPair(rule.value).Contains(x, y)) return rule.value;
+  }
+  return std::nullopt;
+}
+
+void SetFromScreenReader(WindDial& dial, DialValue which, double v) {
+  const int next = NearestAllowed(which, v, dial.Value(which));
+  if (next == dial.Value(which)) return;
+  dial.MakeCurrent(which);
+  dial.Set(which, next);
+}

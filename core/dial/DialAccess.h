@@ -3,9 +3,12 @@
 // Which slider is the current one is kept by WindDial.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "dial/DialValues.h"
+#include "dial/StepButtons.h"
+#include "dial/WindDial.h"
 
 inline constexpr const char* kDialAccessName = "Wind dial";
 
@@ -18,15 +21,11 @@ const char* HowToChange(DialValue which);
 // The readout and the card in words: "Wind dial: course 360, wind 360 degrees at 0".
 std::string DialSummary(int course, int windDirection, int windSpeed);
 
-// An area in the dial's client pixels; both ends are inside, as for the step buttons' hit areas.
-struct DialArea {
-  int left;
-  int top;
-  int right;
-  int bottom;
-  bool Contains(int x, int y) const { return x >= left && x <= right && y >= top && y <= bottom; }
-  bool operator==(const DialArea&) const = default;
-};
+// The slider at client pixel (x, y): each covers the pair of step buttons of its value (its
+// StepButtonPair); the rest of the dial belongs to no slider.
+std::optional<DialValue> SliderAt(int x, int y);
 
-// The hit areas of the pair of step buttons that change the value, taken together.
-DialArea StepButtonPair(DialValue which);
+// A screen reader sets a value: the allowed value nearest to v, under the dial's own rule, as a key
+// or button could leave it. A value that changes becomes the current one first, as with a key;
+// v that is not a number changes nothing.
+void SetFromScreenReader(WindDial& dial, DialValue which, double v);

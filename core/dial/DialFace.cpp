@@ -1,10 +1,9 @@
-// The dial face: a heading-up compass card turned so that the course is under the index mark,
-// axis dots, rings, ticks, the wind bar and the readout, all white on black. Each step starts
-// from the centre, so none depends on where the one before left the turtle.
+// Each element is drawn from the centre, so none depends on where the one before left the turtle.
+#include "dial/DialFace.h"
+
 #include <cstdio>
 
 #include "dial/DialStyle.h"
-#include "dial/WindDial.h"
 
 namespace {
 
@@ -153,12 +152,10 @@ const std::array<std::string, 36>& compassLabels() {
   return labels;
 }
 
-void WindDial::DrawDial() {
-  TKG& t = *turtle;
+void DrawFace(TKG& t, int width, int height, int course, int windDirection, int windSpeed) {
   if (t.busy == 1) return;
   BusyScope busy(t);
 
-  const int width = ClientWidth(), height = ClientHeight();
   const Centre c{width / 2, height / 2};
   t.SetSize(width, height);
   t.Clear(kBlack);
@@ -168,10 +165,10 @@ void WindDial::DrawDial() {
   DrawRing(t, c, kCentreRing);
   DrawAxisDots(t, c);
   DrawRing(t, c, kOuterRing);
-  DrawLabels(t, c, course());
-  DrawTicks(t, c, course(), kLongTick);
+  DrawLabels(t, c, course);
+  DrawTicks(t, c, course, kLongTick);
   DrawIndexMark(t, c);
-  DrawTicks(t, c, course() + kShortTickOffset, kShortTick);
-  DrawWindBar(t, c, windDirection() - course(), windSpeed());
-  DrawReadout(t, c, windDirection(), windSpeed());
+  DrawTicks(t, c, course + kShortTickOffset, kShortTick);
+  DrawWindBar(t, c, windDirection - course, windSpeed);
+  DrawReadout(t, c, windDirection, windSpeed);
 }

@@ -1,10 +1,9 @@
-// The six step buttons: squares drawn over the face and found again by coordinates on a press.
+#include "dial/StepButtons.h"
+
 #include <algorithm>
 #include <climits>
 
-#include "dial/DialAccess.h"
 #include "dial/DialStyle.h"
-#include "dial/WindDial.h"
 
 namespace {
 
@@ -40,13 +39,12 @@ bool Hits(const StepButton& b, int x, int y) {
 
 }  // namespace
 
-void WindDial::DrawButtons() {
+void DrawStepButtons(TKG& t) {
   for (const StepButton& b : kButtons)
-    DrawButton(b.x, b.y, kButtonSize, kButtonSize, b.style, b.label);
+    DrawStepButton(t, b.x, b.y, kButtonSize, kButtonSize, b.style, b.label);
 }
 
-void WindDial::DrawButton(int x, int y, int w, int h, int style, std::string label) {
-  TKG& t = *turtle;
+void DrawStepButton(TKG& t, int x, int y, int w, int h, int style, const std::string& label) {
   t.SetColor(kGrey);
   t.PenUp();
   t.SetPos(x, y);
@@ -67,14 +65,12 @@ void WindDial::DrawButton(int x, int y, int w, int h, int style, std::string lab
   t.Text(label, kTextCentred);
 }
 
-// Every area is tested on its own; they do not overlap, so one press changes one value at most.
-// The value a button changes becomes the current one before it changes.
-void WindDial::PressStepButtons(int x, int y) {
+// The areas do not overlap, so one press changes one value at most.
+std::optional<StepPress> StepButtonAt(int x, int y) {
   for (const StepButton& b : kButtons) {
-    if (!Hits(b, x, y)) continue;
-    MakeCurrent(b.value);
-    Step(b.value, b.direction);
+    if (Hits(b, x, y)) return StepPress{b.value, b.direction};
   }
+  return std::nullopt;
 }
 
 DialArea StepButtonPair(DialValue which) {

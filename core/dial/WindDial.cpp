@@ -1,5 +1,8 @@
 #include "dial/WindDial.h"
 
+#include "dial/DialFace.h"
+#include "dial/StepButtons.h"
+
 namespace {
 
 struct KeyStep {
@@ -29,7 +32,9 @@ void WindDial::Set(DialValue which, int value) {
   const int before = stored;
   stored = Bounded(which, value);
   Invalidate();
-  if (stored != before) ValueChanged(which);
+  if (stored == before) return;
+  AnnounceCurrent();
+  ValueChanged(which);
 }
 
 // Only the sign counts, so no direction can carry a value past the int range.
@@ -41,7 +46,19 @@ void WindDial::Step(DialValue which, int direction) {
 void WindDial::MakeCurrent(DialValue which) {
   if (which == current_) return;
   current_ = which;
-  CurrentChanged(which);
+  currentUnannounced_ = true;
+  AnnounceCurrent();
+}
+
+void WindDial::FocusGained() {
+  current_ = DialValue::Course;
+  currentUnannounced_ = true;
+}
+
+void WindDial::AnnounceCurrent() {
+  if (!currentUnannounced_ || !HasKeyboardFocus()) return;
+  currentUnannounced_ = false;
+  CurrentChanged(current_);
 }
 
 // Each key is tested on its own, not as an else-chain. The value a key changes becomes the
@@ -58,6 +75,26 @@ void WindDial::KeyDown(int key) {
 void WindDial::MouseDown(int x, int y) {
   PressStepButtons(x, y);
   Invalidate();
+}
+
+// The value a button changes becomes the current one before it changes.
+void WindDial::PressStepButtons(int x, int y) {
+  const auto press = StepButtonAt(x, y);
+  if (!press) return;
+  MakeCurrent(press->value);
+  Step(press->value, press->direction);
+}
+
+void WindDial::DrawDial() {
+  DrawFace(*turtle, ClientWidth(), ClientHeight(), course(), windDirection(), windSpeed());
+}
+
+void WindDial::DrawButtons() {
+  DrawStepButtons(*turtle);
+}
+
+void WindDial::DrawButton(int x, int y, int w, int h, int style, std::string label) {
+  DrawStepButton(*turtle, x, y, w, h, style, label);
 }
 
 void WindDial::Paint(CopyTarget& target) {

@@ -16,9 +16,6 @@ inline constexpr int kKeyPageDown = 0x22;
 inline constexpr int kKeyEnd = 0x23;
 inline constexpr int kKeyHome = 0x24;
 
-// The face's labels, one per 10 degrees; empty where no label is drawn.
-const std::array<std::string, 36>& compassLabels();
-
 class WindDial {
  public:
   static constexpr int kSize = 300;
@@ -44,10 +41,15 @@ class WindDial {
   void Step(DialValue which, int direction);
 
   // The value screen readers present as the one being worked on: Course when the dial gains the
-  // keyboard focus, then whichever value a key or step button last changed.
+  // keyboard focus, then whichever value a key or step button last changed. Readers hear of a
+  // new current value (CurrentChanged) before its change (ValueChanged), so a reader that speaks
+  // only for the focused object hears the change too.
   DialValue Current() const { return current_; }
   void MakeCurrent(DialValue which);
-  void FocusGained() { current_ = DialValue::Course; }
+  // Course becomes current, to be announced by AnnounceCurrent.
+  void FocusGained();
+  // Announces the current value once since it last became current, if the dial has the keyboard.
+  void AnnounceCurrent();
 
   void KeyDown(int key);
   // A press at client pixel (x, y), any button: applies the step button there, if any.
@@ -65,8 +67,9 @@ class WindDial {
   // After a value has changed, whether by key, button or a direct step; not when a step left the
   // value as it was.
   virtual void ValueChanged(DialValue) {}
-  // After another value has become the current one; comes before that value's change.
+  // Announces which as the current value, while the dial has the keyboard.
   virtual void CurrentChanged(DialValue) {}
+  virtual bool HasKeyboardFocus() const { return true; }
   virtual int ClientWidth() const { return kSize; }
   virtual int ClientHeight() const { return kSize; }
 
@@ -75,4 +78,5 @@ class WindDial {
 
   std::array<int, kDialValueCount> values_;
   DialValue current_ = DialValue::Course;
+  bool currentUnannounced_ = false;
 };
