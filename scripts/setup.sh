@@ -95,11 +95,45 @@ case " $missing " in
 esac
 
 mkdir -p "$(dirname "$log")"
+: >"$log"
 echo "setup: installing$missing (log in $log)"
 # Another apt may hold the lock for a while, so wait for it rather than fail at once.
 apt="$sudo env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600"
-if ! { $apt update -qq && $apt install -y -qq --no-install-recommends $missing; } >"$log" 2>&1; then
+
+# A mirror of the registry that is being synchronised serves an index that fails its check for a
+# while, so the update is tried a few times. apt goes on with the lists it has, and the failed
+# index may be one that no missing package needs, so the install is tried all the same.
+tries=3
+try=1
+while :; do
+  update_failed=""
+  update=$($apt update -qq 2>&1) || update_failed=yes
+  printf '%s\n' "$update" >>"$log"
+  if [ -z "$update_failed" ] || [ "$try" -ge "$tries" ]; then break; fi
+  echo "setup: apt-get update failed ($try of $tries tries), trying again in 20 s" >&2
+  sleep 20
+  try=$((try + 1))
+done
+
+# apt names each index it could not fetch on a line "E: Failed to fetch URL  reason" (W: where
+# it only warns).
+if [ -n "$update_failed" ]; then
+  unfetched=$(printf '%s\n' "$update" | awk '/^[EW]: Failed to fetch /{print $5}' | sort -u |
+    paste -s -d ' ' -)
+  if [ -n "$unfetched" ]; then
+    blame="the package registry did not serve $unfetched properly in $tries tries: a fault of \
+the registry (such as a mirror being synchronised), not of Quorel"
+  else
+    blame="apt-get update failed: $(printf '%s\n' "$update" | awk '/^[EW]: /{print; exit}')"
+  fi
+fi
+
+if ! $apt install -y -qq --no-install-recommends $missing >>"$log" 2>&1; then
   tail -n 20 "$log" >&2
+  [ -z "$update_failed" ] || echo "setup: $blame; try again later" >&2
   echo "setup: could not install$missing (see $log)" >&2
   exit 1
+fi
+if [ -n "$update_failed" ]; then
+  echo "setup: installed all the same, from older package lists; $blame" >&2
 fi

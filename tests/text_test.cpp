@@ -17,6 +17,7 @@
 #include "tests/Pixels.h"
 #include "turtle/FontEngine.h"
 #include "turtle/GlyphCache.h"
+#include "turtle/Utf8.h"
 
 // Counts heap allocations so the warm repaint path can be held to allocating nothing. Kept out of
 // line so that GCC cannot pair an inlined malloc() or free() with new or delete and warn.
@@ -72,7 +73,7 @@ struct Canvas {
   }
 };
 
-TEST(DecodeUtf8, KeepsGoodSequencesAndReplacesEachBadByte) {
+TEST(NextCodePoint, KeepsGoodSequencesAndReplacesEachBadByte) {
   const std::string euro = "\xE2\x82\xAC";
   const struct {
     std::string_view in;
@@ -87,7 +88,13 @@ TEST(DecodeUtf8, KeepsGoodSequencesAndReplacesEachBadByte) {
       {"\xED\xA0\x80", U"\uFFFD\uFFFD\uFFFD"},                      // surrogate
       {"\xF4\x90\x80\x80", U"\uFFFD\uFFFD\uFFFD\uFFFD"},            // above U+10FFFF
   };
-  for (const auto& c : cases) EXPECT_EQ(DecodeUtf8(c.in), c.out) << c.in;
+  for (const auto& c : cases) {
+    std::u32string decoded;
+    std::size_t i = 0;
+    while (i < c.in.size()) decoded.push_back(NextCodePoint(c.in, i));
+    EXPECT_EQ(decoded, c.out) << c.in;
+    EXPECT_EQ(i, c.in.size()) << c.in;
+  }
 }
 
 TEST(TextMetrics, CellHeightIsExactAndWidthSumsWholePixelAdvances) {

@@ -44,10 +44,3 @@ char32_t NextCodePoint(std::string_view s, std::size_t& i) {
   i += form.length;
   return cp;
 }
-
-std::u32string DecodeUtf8(std::string_view utf8) {
-  std::u32string out;
-  out.reserve(utf8.size());
-  for (std::size_t i = 0; i < utf8.size();) out.push_back(NextCodePoint(utf8, i));
-  return out;
-}

@@ -2,10 +2,7 @@
 #pragma once
 
 #include <cstddef>
-#include <string>
 #include <string_view>
 
 // Decodes the code point at s[i] and moves i past it; i must be below s.size().
 char32_t NextCodePoint(std::string_view s, std::size_t& i);
-
-std::u32string DecodeUtf8(std::string_view utf8);

@@ -12,10 +12,12 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
-#include <unordered_map>
 #include <utility>
 
+#include "FreeTypeFontEngine.h"
+#include "LruMap.h"
 #include "turtle/FontEngine.h"
 #include "turtle/HashMix.h"
 
@@ -29,6 +31,9 @@ struct FaceDone {
 };
 struct SizeDone {
   void operator()(FT_Size size) const { FT_Done_Size(size); }
+};
+struct ConfigDestroy {
+  void operator()(FcConfig* config) const { FcConfigDestroy(config); }
 };
 struct PatternDestroy {
   void operator()(FcPattern* pattern) const { FcPatternDestroy(pattern); }
@@ -46,6 +51,7 @@ struct ObjectSetDestroy {
 using LibraryPtr = std::unique_ptr<FT_LibraryRec_, LibraryDone>;
 using FacePtr = std::unique_ptr<FT_FaceRec_, FaceDone>;
 using SizePtr = std::unique_ptr<FT_SizeRec_, SizeDone>;
+using ConfigPtr = std::unique_ptr<FcConfig, ConfigDestroy>;
 using PatternPtr = std::unique_ptr<FcPattern, PatternDestroy>;
 using FontSetPtr = std::unique_ptr<FcFontSet, FontSetDestroy>;
 using LangSetPtr = std::unique_ptr<FcLangSet, LangSetDestroy>;
@@ -70,10 +76,14 @@ struct Face {
   long long winDescent = 0;
 };
 
+// Shared by the engine and every font scaled from it, so that the engine may close a face that
+// a font still draws with.
+using SharedFace = std::shared_ptr<const Face>;
+
 class FreeTypeFont final : public ScaledFont {
  public:
-  FreeTypeFont(const Face& face, SizePtr size, CellMetrics cell)
-      : face_(face.ft.get()), size_(std::move(size)), cell_(cell) {}
+  FreeTypeFont(SharedFace face, SizePtr size, CellMetrics cell)
+      : shared_(std::move(face)), face_(shared_->ft.get()), size_(std::move(size)), cell_(cell) {}
 
   CellMetrics Metrics() const override { return cell_; }
 
@@ -121,7 +131,8 @@ class FreeTypeFont final : public ScaledFont {
   }
 
  private:
-  FT_Face face_;  // owned by the engine
+  SharedFace shared_;  // declared before the size, which must go first
+  FT_Face face_;
   SizePtr size_;
   CellMetrics cell_;
 };
@@ -139,7 +150,8 @@ int Reach(const Face& face, long long ppem) {
 
 // GDI's cell mapping: a whole-pixel em chosen so that the Windows ascent and descent, each
 // rounded, fill the requested cell exactly.
-std::unique_ptr<ScaledFont> Scale(const Face& face, int height) {
+std::unique_ptr<ScaledFont> Scale(SharedFace shared, int height) {
+  const Face& face = *shared;
   const long long span = face.winAscent + face.winDescent;
   long long ppem = 0;
   long long cell = 0;
@@ -161,16 +173,21 @@ std::unique_ptr<ScaledFont> Scale(const Face& face, int height) {
     return nullptr;
   }
   return std::make_unique<FreeTypeFont>(
-      face, std::move(size),
+      std::move(shared), std::move(size),
       CellMetrics{static_cast<int>(ascent), static_cast<int>(cell), Reach(face, ppem)});
 }
+
+using NameKey = std::pair<std::string, int>;  // face name and weight
+using FileKey = std::pair<std::string, int>;  // font file and face index; no file: no font
 
 class FreeTypeFontEngine final : public FontEngine {
  public:
   std::unique_ptr<ScaledFont> Find(const FontRequest& request) override {
-    const Face* face = Match(std::string(request.face), request.weight);
-    return face ? Scale(*face, request.height) : nullptr;
+    SharedFace face = Match(std::string(request.face), request.weight);
+    return face ? Scale(std::move(face), request.height) : nullptr;
   }
+
+  KeptFaces Kept() const { return {matches_.Size(), faces_.Size()}; }
 
  private:
   FT_Library Library() {
@@ -179,83 +196,113 @@ class FreeTypeFontEngine final : public FontEngine {
     return library_.get();
   }
 
-  const Face* Match(const std::string& family, int weight) {
-    const auto key = std::make_pair(family, weight);
-    if (auto it = matches_.find(key); it != matches_.end()) return it->second;
+  // A name is remembered with the file it matched, or with none when no font will do; a failure
+  // of fontconfig itself is not remembered, so that the next find asks again.
+  SharedFace Match(const std::string& family, int weight) {
+    NameKey key{family, weight};
+    if (const FileKey* file = matches_.Find(key)) return Open(*file);
+    const std::optional<FileKey> file = Ask(family, weight);
+    return file ? Open(matches_.Put(std::move(key), *file)) : nullptr;
+  }
 
-    const Face* face = nullptr;
-    if (const PatternPtr pattern{FcPatternCreate()}) {
-      if (!family.empty()) {
-        FcPatternAddString(pattern.get(), FC_FAMILY,
-                           reinterpret_cast<const FcChar8*>(family.c_str()));
-      }
-      FcPatternAddInteger(pattern.get(), FC_WEIGHT, FcWeightFromOpenType(weight));
-      FcConfigSubstitute(nullptr, pattern.get(), FcMatchPattern);
-      FcDefaultSubstitute(pattern.get());
-      FcResult result = FcResultNoMatch;
-      if (const PatternPtr match{FcFontMatch(nullptr, pattern.get(), &result)}) {
-        face = OpenMatched(match.get());
-      }
-      // The best match may be a file FreeType cannot scale; take the next font that works.
-      if (!face) {
-        if (const FontSetPtr set{FcFontSort(nullptr, pattern.get(), FcTrue, nullptr, &result)}) {
-          for (int i = 0; i < set->nfont && !face; ++i) face = OpenMatched(set->fonts[i]);
-        }
-      }
+  // The file of the face fontconfig picks for a name, no file when no installed font will do,
+  // nothing when fontconfig could not answer (no configuration, or out of memory).
+  std::optional<FileKey> Ask(const std::string& family, int weight) {
+    // Referenced for the whole match: another thread may replace the current configuration.
+    const ConfigPtr config{FcConfigReference(nullptr)};
+    const PatternPtr pattern{FcPatternCreate()};
+    const int fcWeight = FcWeightFromOpenType(weight);
+    if (!config || !pattern || fcWeight < 0) return std::nullopt;
+    const auto* name = reinterpret_cast<const FcChar8*>(family.c_str());
+    if ((!family.empty() && !FcPatternAddString(pattern.get(), FC_FAMILY, name)) ||
+        !FcPatternAddInteger(pattern.get(), FC_WEIGHT, fcWeight) ||
+        !FcConfigSubstitute(config.get(), pattern.get(), FcMatchPattern)) {
+      return std::nullopt;
     }
-    matches_.emplace(key, face);
-    return face;
+    FcDefaultSubstitute(pattern.get());
+
+    // No match at all means that no font is installed; anything else without one is a failure.
+    FcResult result = FcResultNoMatch;
+    const PatternPtr match{FcFontMatch(config.get(), pattern.get(), &result)};
+    if (!match && result != FcResultNoMatch) return std::nullopt;
+    if (match && result == FcResultMatch) {
+      if (std::optional<FileKey> file = Usable(match.get())) return file;
+    }
+    // The best match may be a file FreeType cannot scale; take the next font that works. The
+    // sort gives an empty set when there are no fonts, and null only when it fails.
+    const FontSetPtr set{FcFontSort(config.get(), pattern.get(), FcTrue, nullptr, &result)};
+    if (!set) return std::nullopt;
+    for (int i = 0; i < set->nfont; ++i) {
+      if (std::optional<FileKey> file = Usable(set->fonts[i])) return file;
+    }
+    return FileKey();
   }
 
-  const Face* OpenMatched(FcPattern* match) {
+  // The file and face of a font fontconfig found, if FreeType can scale it.
+  std::optional<FileKey> Usable(FcPattern* font) {
     FcChar8* file = nullptr;
+    if (FcPatternGetString(font, FC_FILE, 0, &file) != FcResultMatch || !file || !*file) {
+      return std::nullopt;
+    }
+    // A font without an index is the first face of its file; a negative one would only ask
+    // FreeType how many faces the file has.
     int index = 0;
-    if (FcPatternGetString(match, FC_FILE, 0, &file) != FcResultMatch || !file) return nullptr;
-    if (FcPatternGetInteger(match, FC_INDEX, 0, &index) != FcResultMatch) index = 0;
-    return Open(reinterpret_cast<const char*>(file), index);
+    const FcResult got = FcPatternGetInteger(font, FC_INDEX, 0, &index);
+    if (got == FcResultNoMatch) {
+      index = 0;
+    } else if (got != FcResultMatch || index < 0) {
+      return std::nullopt;
+    }
+    FileKey key{reinterpret_cast<const char*>(file), index};
+    if (!Open(key)) return std::nullopt;
+    return key;
   }
 
-  // Names that match the same file share its face.
-  const Face* Open(const std::string& file, int index) {
-    const auto key = std::make_pair(file, index);
-    if (auto it = faces_.find(key); it != faces_.end()) return &it->second;
+  // Names that match the same file share its face while it is kept.
+  SharedFace Open(const FileKey& key) {
+    if (key.first.empty()) return nullptr;
+    if (const SharedFace* kept = faces_.Find(key)) return *kept;
     FT_Library library = Library();
     if (!library) return nullptr;
     FT_Face raw = nullptr;
-    if (FT_New_Face(library, file.c_str(), index, &raw) != 0) return nullptr;
+    if (FT_New_Face(library, key.first.c_str(), key.second, &raw) != 0) return nullptr;
     FacePtr ft(raw);
     if (!FT_IS_SCALABLE(ft) || ft->units_per_EM == 0) return nullptr;
 
-    Face face;
-    face.upem = ft->units_per_EM;
+    auto face = std::make_shared<Face>();
+    face->upem = ft->units_per_EM;
     const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(ft.get(), FT_SFNT_OS2));
     const auto* hhea = static_cast<const TT_HoriHeader*>(FT_Get_Sfnt_Table(ft.get(), FT_SFNT_HHEA));
     if (os2 && os2->version != 0xFFFF && os2->usWinAscent + os2->usWinDescent > 0) {
-      face.winAscent = os2->usWinAscent;
-      face.winDescent = os2->usWinDescent;
+      face->winAscent = os2->usWinAscent;
+      face->winDescent = os2->usWinDescent;
     } else if (hhea && hhea->Ascender - hhea->Descender > 0) {
-      face.winAscent = hhea->Ascender;
-      face.winDescent = -hhea->Descender;
+      face->winAscent = hhea->Ascender;
+      face->winDescent = -hhea->Descender;
     } else if (ft->ascender - ft->descender > 0) {
-      face.winAscent = ft->ascender;
-      face.winDescent = -ft->descender;
+      face->winAscent = ft->ascender;
+      face->winDescent = -ft->descender;
     } else {
-      face.winAscent = face.upem;
+      face->winAscent = face->upem;
     }
-    face.ft = std::move(ft);
-    return &faces_.emplace(key, std::move(face)).first->second;
+    face->ft = std::move(ft);
+    return faces_.Put(key, std::move(face));
   }
 
   // Declared first so that it goes last, after every face.
   LibraryPtr library_;
-  std::unordered_map<std::pair<std::string, int>, Face, PairHash> faces_;  // by file and index
-  std::unordered_map<std::pair<std::string, int>, const Face*, PairHash> matches_;  // by name
+  LruMap<FileKey, SharedFace, PairHash> faces_{kMaxKeptFiles};
+  LruMap<NameKey, FileKey, PairHash> matches_{kMaxKeptNames};
 };
 
 }  // namespace
 
 std::unique_ptr<FontEngine> MakePlatformFontEngine() {
   return std::make_unique<FreeTypeFontEngine>();
+}
+
+KeptFaces KeptBy(const FontEngine& engine) {
+  return dynamic_cast<const FreeTypeFontEngine&>(engine).Kept();
 }
 
 // Fontconfig builds its current configuration, the files and caches it reads, on first use and
