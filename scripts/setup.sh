@@ -5,6 +5,7 @@
 #   TARGET: run, test, check, fuzz, leakcheck, bench, startup, package, windows, windows-test,
 #           windows-bench, windows-package, or all
 #   FILE: where apt's output goes (build/setup.log)
+# Exits 75 when the packages could not be installed because the registry failed an index.
 set -eu
 
 # The program itself: the compiler, the turtle's font libraries, Qt and the fonts the dial uses.
@@ -130,8 +131,11 @@ fi
 
 if ! $apt install -y -qq --no-install-recommends $missing >>"$log" 2>&1; then
   tail -n 20 "$log" >&2
-  [ -z "$update_failed" ] || echo "setup: $blame; try again later" >&2
   echo "setup: could not install$missing (see $log)" >&2
+  [ -n "$update_failed" ] || exit 1
+  echo "setup: $blame; try again later" >&2
+  # Told apart from a fault of ours, so that a caller can say so or take another way.
+  [ -n "$unfetched" ] && exit 75
   exit 1
 fi
 if [ -n "$update_failed" ]; then
