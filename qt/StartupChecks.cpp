@@ -2,10 +2,11 @@
 
 #include <QByteArray>
 #include <QString>
-#include <QStringList>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "turtle/FontEngine.h"
@@ -21,8 +22,22 @@ struct HeldMessage {
   QString text;
 };
 
+// Qt logs from its own threads too while it starts, and a message may still reach Hold() after
+// ReleasePlatformMessages(), through the handler Qt had already read; the lock keeps the order.
+std::mutex g_lock;
 QtMessageHandler g_previous = nullptr;
+bool g_holding = false;
 std::vector<HeldMessage> g_held;
+
+void Forward(const HeldMessage& m) {
+  const QMessageLogContext context(m.file.c_str(), m.line, m.function.c_str(), m.category.c_str());
+  g_previous(m.type, context, m.text);
+}
+
+void ForwardHeld() {
+  for (const HeldMessage& m : g_held) Forward(m);
+  g_held.clear();
+}
 
 // An environment variable as it may be shown on a terminal: printable ASCII, cut short.
 std::string Shown(const char* name) {
@@ -34,6 +49,17 @@ std::string Shown(const char* name) {
 }
 
 void Hold(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+  HeldMessage message{type,
+                      context.file ? context.file : "",
+                      context.line,
+                      context.function ? context.function : "",
+                      context.category ? context.category : "",
+                      text};
+  const std::lock_guard lock(g_lock);
+  if (!g_holding) {
+    Forward(message);
+    return;
+  }
   // Qt's words when no platform plugin could start: without a display that is every plugin.
   if (type == QtFatalMsg && text.contains(QLatin1String("platform plugin"))) {
     std::string line =
@@ -45,33 +71,28 @@ void Hold(QtMsgType type, const QMessageLogContext& context, const QString& text
     // Now, before Qt's abort(), and without running destructors of a half-made application.
     std::_Exit(1);
   }
+  g_held.push_back(std::move(message));
+  // Any other fatal message ends the program too, and what led up to it is needed to read it.
   if (type == QtFatalMsg) {
-    if (g_previous) g_previous(type, context, text);
+    ForwardHeld();
     std::abort();
   }
-  g_held.push_back({type, context.file ? context.file : "", context.line,
-                    context.function ? context.function : "",
-                    context.category ? context.category : "", text});
 }
 
 }  // namespace
 
 void HoldPlatformMessages() {
+  const std::lock_guard lock(g_lock);
   g_previous = qInstallMessageHandler(Hold);
+  g_holding = true;
 }
 
 void ReleasePlatformMessages() {
+  // Only once the held messages are out, or a thread's next message could pass its earlier ones.
+  const std::lock_guard lock(g_lock);
+  ForwardHeld();
+  g_holding = false;
   qInstallMessageHandler(g_previous);
-  for (const HeldMessage& m : g_held) {
-    const QMessageLogContext context(m.file.c_str(), m.line, m.function.c_str(),
-                                     m.category.c_str());
-    if (g_previous) {
-      g_previous(m.type, context, m.text);
-    } else {
-      qt_message_output(m.type, context, m.text);
-    }
-  }
-  g_held.clear();
 }
 
 void CheckMenuFont() {
