@@ -1,14 +1,23 @@
 // The start-up's hold on Qt's messages, which threads of Qt's own log into while the main thread
-// lets them go.
+// lets them go, and the values of DISPLAY and WAYLAND_DISPLAY taken for a display that answers:
+// each such case listens where the values point, and once that socket is closed they reach nothing.
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <QString>
 #include <atomic>
+#include <cstddef>
+#include <cstdlib>
 #include <map>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
+#include "qt/DisplayReachable.h"
 #include "qt/StartupChecks.h"
 
 namespace {
@@ -42,6 +51,86 @@ TEST(StartupMessages, EveryMessageOfEveryThreadIsPassedOnOnceAndInOrder) {
     ASSERT_EQ(numbers.size(), size_t{kEach}) << "thread " << t;
     for (int i = 0; i < kEach; ++i) ASSERT_EQ(numbers[i], i) << "thread " << t;
   }
+}
+
+int Listen(int family, const void* address, socklen_t length) {
+  const int fd = socket(family, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (bind(fd, static_cast<const sockaddr*>(address), length) == 0 && listen(fd, 16) == 0) {
+    return fd;
+  }
+  close(fd);
+  return -1;
+}
+
+int ListenUnix(const std::string& path) {
+  sockaddr_un a{};
+  a.sun_family = AF_UNIX;
+  path.copy(a.sun_path, sizeof a.sun_path - 1);
+  // A leading '@' stands for the NUL of Linux's abstract namespace, whose names have no end mark.
+  const bool abstract = path.front() == '@';
+  if (abstract) a.sun_path[0] = '\0';
+  return Listen(AF_UNIX, &a, offsetof(sockaddr_un, sun_path) + path.size() + (abstract ? 0 : 1));
+}
+
+int ListenTcp(int port) {
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_port = htons(static_cast<std::uint16_t>(port));
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  return Listen(AF_INET, &a, sizeof a);
+}
+
+bool Reachable(const std::string& display, const char* wayland = nullptr) {
+  setenv("DISPLAY", display.c_str(), 1);
+  wayland ? setenv("WAYLAND_DISPLAY", wayland, 1) : unsetenv("WAYLAND_DISPLAY");
+  return DisplayReachable();
+}
+
+// Listens on the first free display number in 4711.., then checks the names given for it.
+template <class ListenOn, class Names>
+void ExpectReachedOnlyWhileListening(ListenOn listen_on, Names names_for) {
+  int number = 4711, fd = -1;
+  while (fd < 0 && number < 4811) fd = listen_on(++number);
+  ASSERT_GE(fd, 0);
+  const std::vector<std::string> names = names_for(std::to_string(number));
+  for (const std::string& d : names) EXPECT_TRUE(Reachable(d)) << d;
+  close(fd);
+  for (const std::string& d : names) EXPECT_FALSE(Reachable(d)) << d;
+}
+
+TEST(DisplayReachable, XDisplayByItsLocalSocketOrTcpPort) {
+  // Abstract, where X servers listen first, so that no file is left in the real /tmp/.X11-unix.
+  ExpectReachedOnlyWhileListening(
+      [](int n) { return ListenUnix("@/tmp/.X11-unix/X" + std::to_string(n)); },
+      [](const std::string& n) -> std::vector<std::string> {
+        return {":" + n, ":" + n + ".0", "unix:" + n, "unix/:" + n};
+      });
+  ExpectReachedOnlyWhileListening(
+      [](int n) { return ListenTcp(6000 + n); },
+      [](const std::string& n) -> std::vector<std::string> {
+        return {":" + n, "127.0.0.1:" + n + ".0", "localhost:" + n, "tcp/127.0.0.1:" + n};
+      });
+  for (const char* unread : {"", "0", ":", ":x", ":0x", "localhost::0", "host:-1"}) {
+    EXPECT_FALSE(Reachable(unread)) << unread;
+  }
+}
+
+TEST(DisplayReachable, WaylandSocketInTheRuntimeDirectoryOrByItsPath) {
+  char dir[] = "/tmp/quorel-wayland-XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  const std::string socket_path = std::string(dir) + "/wayland-test";
+  const int fd = ListenUnix(socket_path);
+  ASSERT_GE(fd, 0);
+  setenv("XDG_RUNTIME_DIR", dir, 1);
+  EXPECT_TRUE(Reachable("", "wayland-test"));
+  EXPECT_TRUE(Reachable("", socket_path.c_str()));
+  EXPECT_FALSE(Reachable("", "wayland-other"));
+  unsetenv("XDG_RUNTIME_DIR");
+  EXPECT_FALSE(Reachable("", "wayland-test"));
+  close(fd);
+  EXPECT_FALSE(Reachable("", socket_path.c_str()));
+  unlink(socket_path.c_str());
+  rmdir(dir);
 }
 
 }  // namespace
