@@ -80,7 +80,7 @@ void PutLines(const std::string& lead, const QString& text) {
 [[noreturn]] void NoPlatform(const QString& fatal) {
   if (!DisplayReachable()) {
     std::fputs(("quorel: no display could be opened (" + Environment() +
-                "); start it in a desktop session, or under xvfb-run\n")
+                "); start it in a desktop session, or under xvfb-run -a (Debian package xvfb)\n")
                    .c_str(),
                stderr);
   } else {
