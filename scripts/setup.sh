@@ -16,10 +16,11 @@ run="$program xvfb xauth"
 package="$program dpkg-dev file"
 # The suites (the accessibility one uses Qt's private API), the checks of the desktop entry, the
 # metainfo and the package, zlib for the golden pictures, the 32-bit MinGW compiler the
-# toolkit-free core is built with, hardening-check (devscripts) for the program's hardening, and
-# a live X display for the start-up messages.
+# toolkit-free core is built with, hardening-check (devscripts) for the program's hardening, a
+# live X display for the start-up messages, and a headless Wayland compositor with Qt's Wayland
+# plugin for the window there.
 test="$package libgtest-dev qt6-base-private-dev zlib1g-dev desktop-file-utils appstream \
-lintian g++-mingw-w64-i686 devscripts xvfb"
+lintian g++-mingw-w64-i686 devscripts xvfb weston qt6-wayland"
 check="$test"
 leakcheck="$test valgrind"
 # Only the turtle, with clang's libFuzzer and sanitizer runtimes, and llvm-symbolizer so that a
