@@ -28,7 +28,7 @@ run:
 	@$(CONFIGURE)
 	@cmake --build $(BUILD) -j $(JOBS) --target quorel
 	@if [ -z "$${DISPLAY:-}" ] && [ -z "$${WAYLAND_DISPLAY:-}" ]; then \
-	  echo "quorel: no display to open a window on; try: xvfb-run make run"; exit 1; fi
+	  echo "quorel: no display to open a window on; try: xvfb-run -a make run"; exit 1; fi
 	@./$(BUILD)/quorel
 
 # Records the dial pictures in tests/golden again, after a deliberate change to the drawing.

@@ -9,22 +9,26 @@
 set -eu
 
 # The program itself: the compiler, the turtle's font libraries, Qt and the fonts the dial uses.
-run="g++ cmake make pkg-config libfreetype-dev libfontconfig-dev qt6-base-dev \
+program="g++ cmake make pkg-config libfreetype-dev libfontconfig-dev qt6-base-dev \
 fonts-liberation2 fonts-ipafont-gothic"
+# Where no display is, `make run` and the program itself advise xvfb-run, which needs xauth.
+run="$program xvfb xauth"
 # cpack: dpkg-shlibdeps works out the library dependencies, file finds what to strip.
-package="$run dpkg-dev file"
+package="$program dpkg-dev file"
 # The suites (the accessibility one uses Qt's private API), the checks of the desktop entry, the
 # metainfo and the package, zlib for the golden pictures, the 32-bit MinGW compiler the
-# toolkit-free core is built with, and hardening-check (devscripts) for the program's hardening.
+# toolkit-free core is built with, hardening-check (devscripts) for the program's hardening, a
+# live X display for the start-up messages, and a headless Wayland compositor with Qt's Wayland
+# plugin for the window there.
 test="$package libgtest-dev qt6-base-private-dev zlib1g-dev desktop-file-utils appstream \
-lintian g++-mingw-w64-i686 devscripts"
+lintian g++-mingw-w64-i686 devscripts xvfb weston qt6-wayland"
 check="$test"
 leakcheck="$test valgrind"
 # Only the turtle, with clang's libFuzzer and sanitizer runtimes, and llvm-symbolizer so that a
 # finding's stack names functions and lines.
 fuzz="cmake make pkg-config libfreetype-dev libfontconfig-dev fonts-liberation2 \
 fonts-ipafont-gothic clang libclang-rt-14-dev llvm"
-bench="$run libbenchmark-dev"
+bench="$program libbenchmark-dev"
 # quorel.exe: the 32-bit MinGW-w64 compiler (posix threads) and icotool for its icon.
 windows="cmake make g++-mingw-w64-i686-posix icoutils"
 # Its tests under Wine (32-bit, from Debian's i386 architecture): GoogleTest's sources and zlib

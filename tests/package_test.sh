@@ -26,6 +26,8 @@ for p in libqt6widgets6 libqt6gui6 libqt6core6 libfreetype6 libfontconfig1 libst
     *) fail "Depends lacks $p: $depends" ;;
   esac
 done
+recommends=$(dpkg-deb -f "$deb" Recommends)
+[ "$recommends" = qt6-wayland ] || fail "Recommends is not qt6-wayland: $recommends"
 description=$(dpkg-deb -f "$deb" Description)
 for v in "file version 0.2.0.0" "product version 0.02"; do
   case $description in
