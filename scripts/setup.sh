@@ -26,15 +26,16 @@ fonts-ipafont-gothic clang libclang-rt-14-dev llvm"
 bench="$run libbenchmark-dev"
 # quorel.exe: the 32-bit MinGW-w64 compiler (posix threads) and icotool for its icon.
 windows="cmake make g++-mingw-w64-i686-posix icoutils"
-# Its tests under Wine (32-bit, from Debian's i386 architecture): GoogleTest's sources and zlib
-# built for MinGW, a virtual display with a window manager, the dial's fonts and a Japanese face
-# for the menu.
-windows_test="$windows libgtest-dev libz-mingw-w64-dev wine wine32 xvfb xauth openbox \
+# Its tests under Wine: GoogleTest's sources and zlib built for MinGW, a virtual display with a
+# window manager, the dial's fonts and a Japanese face for the menu. The 32-bit Wine itself is not
+# installed: scripts/wine32.sh unpacks it and its i386 libraries into the build folder, with apt
+# (always there) on a state of its own; fontconfig-config is the font setup it reads from /etc.
+windows_test="$windows libgtest-dev libz-mingw-w64-dev xvfb xauth openbox fontconfig-config \
 fonts-liberation2 fonts-ipafont-gothic"
-# The frame timed under Wine, with the dial's fonts.
-windows_bench="$windows wine wine32 fonts-liberation2"
-# The installer and the portable archive, and Wine to try the installer.
-windows_package="$windows nsis zip wine wine32"
+# The frame timed under that Wine, with the dial's fonts.
+windows_bench="$windows fontconfig-config fonts-liberation2"
+# The installer and the portable archive; the installer is tried under that Wine.
+windows_package="$windows nsis zip"
 startup="$bench xvfb xauth"
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -86,13 +87,6 @@ else
   echo "setup: missing packages:$missing; install them as root (apt-get install$missing)" >&2
   exit 1
 fi
-
-# wine32 comes from the i386 architecture, which apt must know of before its update.
-case " $missing " in
-  *" wine32 "*)
-    dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
-    ;;
-esac
 
 mkdir -p "$(dirname "$log")"
 echo "setup: installing$missing (log in $log)"
