@@ -88,10 +88,14 @@ else
   exit 1
 fi
 
+# Every package listed here is of the machine's own architecture, and so is apt's work: the index
+# of a foreign one (i386, which this script used to add for Wine) cannot stop the update.
+native="-o APT::Architectures=$(dpkg --print-architecture)"
+
 mkdir -p "$(dirname "$log")"
 echo "setup: installing$missing (log in $log)"
 # Another apt may hold the lock for a while, so wait for it rather than fail at once.
-apt="$sudo env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600"
+apt="$sudo env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 $native"
 if ! { $apt update -qq && $apt install -y -qq --no-install-recommends $missing; } >"$log" 2>&1; then
   tail -n 20 "$log" >&2
   echo "setup: could not install$missing (see $log)" >&2
