@@ -31,15 +31,16 @@ fonts-ipafont-gothic clang libclang-rt-14-dev llvm"
 bench="$program libbenchmark-dev"
 # quorel.exe: the 32-bit MinGW-w64 compiler (posix threads) and icotool for its icon.
 windows="cmake make g++-mingw-w64-i686-posix icoutils"
-# Its tests under Wine (32-bit, from Debian's i386 architecture): GoogleTest's sources and zlib
-# built for MinGW, a virtual display with a window manager, the dial's fonts and a Japanese face
-# for the menu.
-windows_test="$windows libgtest-dev libz-mingw-w64-dev wine wine32 xvfb xauth openbox \
+# Its tests under Wine: GoogleTest's sources and zlib built for MinGW, a virtual display with a
+# window manager, the dial's fonts and a Japanese face for the menu. The 32-bit Wine itself is not
+# installed: scripts/wine32.sh unpacks it and its i386 libraries into the build folder, with apt
+# (always there) on a state of its own; fontconfig-config is the font setup it reads from /etc.
+windows_test="$windows libgtest-dev libz-mingw-w64-dev xvfb xauth openbox fontconfig-config \
 fonts-liberation2 fonts-ipafont-gothic"
-# The frame timed under Wine, with the dial's fonts.
-windows_bench="$windows wine wine32 fonts-liberation2"
-# The installer and the portable archive, and Wine to try the installer.
-windows_package="$windows nsis zip wine wine32"
+# The frame timed under that Wine, with the dial's fonts.
+windows_bench="$windows fontconfig-config fonts-liberation2"
+# The installer and the portable archive; the installer is tried under that Wine.
+windows_package="$windows nsis zip"
 startup="$bench xvfb xauth"
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -92,18 +93,15 @@ else
   exit 1
 fi
 
-# wine32 comes from the i386 architecture, which apt must know of before its update.
-case " $missing " in
-  *" wine32 "*)
-    dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
-    ;;
-esac
+# Every package listed here is of the machine's own architecture, and so is apt's work: the index
+# of a foreign one (i386, which this script used to add for Wine) cannot stop the update.
+native="-o APT::Architectures=$(dpkg --print-architecture)"
 
 mkdir -p "$(dirname "$log")"
 : >"$log"
 echo "setup: installing$missing (log in $log)"
 # Another apt may hold the lock for a while, so wait for it rather than fail at once.
-apt="$sudo env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600"
+apt="$sudo env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 $native"
 
 # A mirror of the registry that is being synchronised serves an index that fails its check for a
 # while, so the update is tried a few times. apt goes on with the lists it has, and the failed

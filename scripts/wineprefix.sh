@@ -1,8 +1,11 @@
 #!/bin/sh
-# Makes the private 32-bit Wine prefix BUILD_DIR/wineprefix once. Source it: it exports the
-# prefix's environment.
+# Unpacks the 32-bit Wine into BUILD_DIR/wine32 and makes the private 32-bit Wine prefix
+# BUILD_DIR/wineprefix, each once. Source it: it exports the prefix's environment and puts that
+# Wine first on PATH.
 # Usage: . scripts/wineprefix.sh BUILD_DIR
+"$(cd "$(dirname "$0")" && pwd)/wine32.sh" "$1"
 prefix="$(cd "$1" && pwd)/wineprefix"
+export PATH="$(cd "$1" && pwd)/wine32/bin:$PATH"
 export WINEPREFIX="$prefix" WINEARCH=win32 WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 if [ ! -f "$prefix/system.reg" ]; then
