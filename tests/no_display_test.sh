@@ -3,8 +3,11 @@
 # rather than letting Qt abort. Where a display answers but Qt's platform plugin cannot start, it
 # passes on Qt's reason and the plugins Qt found instead, each line its own, also with status 1.
 # Usage: no_display_test.sh PROGRAM
+# QUOREL_EMULATOR, when set, is the command that runs the program (a cross build's qemu), split
+# at spaces.
 set -u
 program=$1
+emulator=${QUOREL_EMULATOR:-}
 fail() {
   echo "FAIL: $1 gave status $status and:"
   printf '%s\n' "$err"
@@ -22,8 +25,8 @@ check() {
     fail "$*"
   echo "ok: $err"
 }
-check env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program"
-check env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY=:32767 "$program"
+check env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM $emulator "$program"
+check env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY=:32767 $emulator "$program"
 
 if ! command -v Xvfb >/dev/null; then
   echo "no_display_test: skipped the case of a live display, Xvfb is not installed"
@@ -38,7 +41,7 @@ Xvfb -displayfd 3 -nolisten tcp -screen 0 320x240x24 3>"$tmp/display" 2>/dev/nul
 xvfb=$!
 read -r display <"$tmp/display" || true
 [ -n "$display" ] || { echo "FAIL: Xvfb did not start"; exit 1; }
-run env -u WAYLAND_DISPLAY DISPLAY=":$display" QT_QPA_PLATFORM=bogus "$program"
+run env -u WAYLAND_DISPLAY DISPLAY=":$display" QT_QPA_PLATFORM=bogus $emulator "$program"
 [ "$status" -eq 1 ] &&
   printf '%s\n' "$err" | head -n 1 | grep -q "^quorel: a display answers (DISPLAY=:$display, " &&
   printf '%s\n' "$err" | grep -qx 'quorel: qt.qpa.plugin: Could not find .*"bogus".*' &&

@@ -3,7 +3,10 @@
 # the session test must pass on Qt's Wayland plugin and, with a platform plugin Qt does not have,
 # the program must pass on Qt's reason rather than say that no display could be opened.
 # Usage: wayland_test.sh SESSION_TEST PROGRAM
+# QUOREL_EMULATOR, when set, is the command that runs the two (a cross build's qemu), split at
+# spaces.
 set -u
+emulator=${QUOREL_EMULATOR:-}
 if ! command -v weston >/dev/null; then
   echo "wayland_test: skipped, weston is not installed"
   exit 0
@@ -32,11 +35,11 @@ until [ -S "$runtime/$WAYLAND_DISPLAY" ]; do
   sleep 0.1
 done
 
-err=$(QT_QPA_PLATFORM=bogus "$2" 2>&1 >/dev/null)
+err=$(QT_QPA_PLATFORM=bogus $emulator "$2" 2>&1 >/dev/null)
 status=$?
 [ "$status" -eq 1 ] && printf '%s\n' "$err" | head -n 1 |
   grep -q "^quorel: a display answers (DISPLAY unset, WAYLAND_DISPLAY=$WAYLAND_DISPLAY, " ||
   fail "QT_QPA_PLATFORM=bogus gave status $status and: $err"
 echo "ok: $err"
 
-QT_QPA_PLATFORM=wayland timeout 60 "$1" || fail "the session on Wayland"
+QT_QPA_PLATFORM=wayland timeout 60 $emulator "$1" || fail "the session on Wayland"
