@@ -2,9 +2,9 @@
 # Fails on any lintian error or warning in the Debian package. Lintian unpacks what it checks,
 # so as root it runs as nobody, which also keeps its output free of its warning about root; on a
 # copy in a scratch directory, since nobody may not enter the build.
-# Usage: lintian_test.sh DEB_DIR VERSION
+# Usage: lintian_test.sh DEB_DIR VERSION [ARCH]   (ARCH: the machine's unless given)
 set -eu
-built="$1/quorel_${2}_$(dpkg --print-architecture).deb"
+built="$1/quorel_${2}_${3:-$(dpkg --print-architecture)}.deb"
 [ -f "$built" ] || { echo "FAIL: no $built"; exit 1; }
 
 tmp=$(mktemp -d)

@@ -1,9 +1,9 @@
 #!/bin/sh
 # Checks the Debian package as `apt-get install` would get it: the control fields, the installed
 # tree, and that the desktop entry, the metainfo and the icons find one another there.
-# Usage: package_test.sh DEB_DIR VERSION
+# Usage: package_test.sh DEB_DIR VERSION [ARCH]   (ARCH: the machine's unless given)
 set -eu
-deb="$1/quorel_${2}_$(dpkg --print-architecture).deb"
+deb="$1/quorel_${2}_${3:-$(dpkg --print-architecture)}.deb"
 version=$2
 
 tmp=$(mktemp -d)
