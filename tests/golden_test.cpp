@@ -10,8 +10,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -179,6 +181,68 @@ TEST_P(Golden, DialMatchesItsRecordedPicture) {
 INSTANTIATE_TEST_SUITE_P(States, Golden, testing::ValuesIn(kStates),
                          [](const auto& info) { return Name(info.param); });
 
+// Every state the dial can show, 36 courses by 36 wind directions by 41 speeds, drawn in turn and
+// folded pixel by pixel into one hash per course (64-bit FNV-1a over the pixel words). The
+// pictures above leave text room for another rasteriser; these hold every pixel of every state,
+// so that the arm64 and armhf builds, with the same FreeType and fonts from Debian, draw exactly
+// what the x86-64 build drew when the hashes were recorded. One test per course, so that CTest
+// spreads them over the processors and a difference names its course.
+struct HashingTarget : CopyTarget {
+  void CopyPixels(const std::uint32_t* pixels, int width, int height) override {
+    for (std::size_t i = 0; i < static_cast<std::size_t>(width) * height; ++i)
+      hash = (hash ^ pixels[i]) * 0x100000001b3u;
+  }
+  std::uint64_t hash = 0xcbf29ce484222325u;
+};
+
+constexpr const char* kEveryStatePath = QUOREL_GOLDEN_DIR "/every_state.hash";
+constexpr const DialValueRule& kCourse = RuleOf(DialValue::Course);
+
+std::string CourseHash(int course) {
+  WindDial dial;
+  HashingTarget target;
+  const DialValueRule &wind = RuleOf(DialValue::WindDirection),
+                      &speed = RuleOf(DialValue::WindSpeed);
+  dial.Set(DialValue::Course, course);
+  for (int w = wind.minimum; w <= wind.maximum; w += wind.step)
+    for (int s = speed.minimum; s <= speed.maximum; s += speed.step) {
+      dial.Set(DialValue::WindDirection, w);
+      dial.Set(DialValue::WindSpeed, s);
+      dial.Paint(target);
+    }
+  char line[32];
+  std::snprintf(line, sizeof line, "%03d %016llx", course,
+                static_cast<unsigned long long>(target.hash));
+  return line;
+}
+
+class EveryState : public testing::TestWithParam<int> {};
+
+TEST_P(EveryState, DrawsThePixelsRecorded) {
+#ifdef _WIN32
+  GTEST_SKIP() << "GDI draws the text here, not FreeType: the pictures above hold this build";
+#endif
+  const int course = GetParam();
+  std::ifstream file(kEveryStatePath);
+  ASSERT_TRUE(file) << "cannot read " << kEveryStatePath << "; `make golden` records it";
+  const std::string got = CourseHash(course);
+  std::string want;
+  for (std::string line; std::getline(file, line);)
+    if (line.compare(0, 4, got, 0, 4) == 0) want = line;
+  std::printf("course, hash of its states: %s; recorded %s\n", got.c_str(), want.c_str());
+  EXPECT_EQ(got, want) << "the dial draws other pixels than the x86-64 build recorded in "
+                       << kEveryStatePath << "; after a deliberate change to the drawing, or "
+                       << "another FreeType or fonts, `make golden` records them again";
+}
+
+INSTANTIATE_TEST_SUITE_P(Course, EveryState,
+                         testing::Range(kCourse.minimum, kCourse.maximum + 1, kCourse.step),
+                         [](const auto& info) {
+                           char name[16];
+                           std::snprintf(name, sizeof name, "course_%03d", info.param);
+                           return std::string(name);
+                         });
+
 int Record() {
   for (const DialState& s : kStates) {
     if (!WritePng(GoldenPath(s), Render(s))) {
@@ -187,6 +251,16 @@ int Record() {
     }
     std::printf("recorded %s\n", GoldenPath(s).c_str());
   }
+#ifndef _WIN32
+  std::ofstream file(kEveryStatePath);
+  for (int course = kCourse.minimum; course <= kCourse.maximum; course += kCourse.step)
+    file << CourseHash(course) << "\n";
+  if (!file.flush()) {
+    std::fprintf(stderr, "cannot write %s\n", kEveryStatePath);
+    return 1;
+  }
+  std::printf("recorded %s\n", kEveryStatePath);
+#endif
   return 0;
 }
 
