@@ -3,9 +3,10 @@ JOBS ?= $(shell nproc)
 # Each target first installs the Debian packages it needs, listed per target in the script.
 SETUP = ./scripts/setup.sh --log $(BUILD)/setup.log
 CONFIGURE = cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+VERSION = $(shell sed -n 's/^project.Quorel VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 
 .PHONY: all setup build test run package bench startup check fuzz leakcheck mingw-core golden \
-  windows windows-test windows-bench windows-package clean
+  windows windows-test windows-bench windows-package arm64 arm64-test package-arm64 armhf-test clean
 
 all: build
 
@@ -121,5 +122,51 @@ windows-package:
 	@cmake --build $(WIN_BUILD) -j $(JOBS) --target quorel
 	@./scripts/windows_package.sh $(WIN_BUILD)
 
+# ARM, cross-built with Debian's cross compilers against Debian's own arm64 and armhf libraries,
+# which scripts/sysroot.sh unpacks into BUILD/sysroot; the tests run under qemu-user.
+# arm64 (a Raspberry Pi 3, 4 or 5 with a 64-bit system): the program, every suite and the package.
+ARM64_BUILD ?= build-arm64
+ARM64_SYSROOT = qt6-base-dev qt6-base-private-dev qt6-wayland libfreetype-dev libfontconfig-dev \
+  libgtest-dev zlib1g-dev libstdc++6
+ARM64_CONFIGURE = cmake -S . -B $(ARM64_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_TOOLCHAIN_FILE=cmake/aarch64-linux-gnu.cmake >/dev/null
+
+arm64:
+	@$(SETUP) arm64
+	@./scripts/sysroot.sh arm64 $(ARM64_BUILD)/sysroot $(ARM64_SYSROOT)
+	@$(ARM64_CONFIGURE)
+	@cmake --build $(ARM64_BUILD) -j $(JOBS) --target quorel
+
+arm64-test:
+	@$(SETUP) arm64-test
+	@./scripts/sysroot.sh arm64 $(ARM64_BUILD)/sysroot $(ARM64_SYSROOT)
+	@$(ARM64_CONFIGURE)
+	@cmake --build $(ARM64_BUILD) -j $(JOBS)
+	@cd $(ARM64_BUILD) && QT_QPA_PLATFORM=offscreen \
+	  ctest --output-on-failure --no-tests=error -j $(JOBS)
+
+# $(ARM64_BUILD)/quorel_<version>_arm64.deb, checked as `make test` checks the machine's own.
+package-arm64:
+	@$(SETUP) package-arm64
+	@./scripts/sysroot.sh arm64 $(ARM64_BUILD)/sysroot $(ARM64_SYSROOT)
+	@$(ARM64_CONFIGURE)
+	@cmake --build $(ARM64_BUILD) -j $(JOBS)
+	@cd $(ARM64_BUILD) && cpack -G DEB
+	@sh tests/package_test.sh $(ARM64_BUILD) $(VERSION) arm64
+	@sh tests/lintian_test.sh $(ARM64_BUILD) $(VERSION) arm64
+
+# armhf (ARMv7, a Raspberry Pi 2, 3 or 4 with a 32-bit system): the toolkit-free core and its
+# suites.
+ARMHF_BUILD ?= build-armhf
+ARMHF_SYSROOT = libfreetype-dev libfontconfig-dev libgtest-dev zlib1g-dev libstdc++6
+
+armhf-test:
+	@$(SETUP) armhf-test
+	@./scripts/sysroot.sh armhf $(ARMHF_BUILD)/sysroot $(ARMHF_SYSROOT)
+	@cmake -S . -B $(ARMHF_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUOREL_QT=OFF \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/arm-linux-gnueabihf.cmake >/dev/null
+	@cmake --build $(ARMHF_BUILD) -j $(JOBS)
+	@cd $(ARMHF_BUILD) && ctest --output-on-failure --no-tests=error -j $(JOBS)
+
 clean:
-	@rm -rf $(BUILD) build-bench $(CHECK_BUILD) build-fuzz $(WIN_BUILD)
+	@rm -rf $(BUILD) build-bench $(CHECK_BUILD) build-fuzz $(WIN_BUILD) $(ARM64_BUILD) $(ARMHF_BUILD)

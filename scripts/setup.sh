@@ -3,7 +3,7 @@
 # `make run` pulls in no test tools and `make test` no fuzzer, valgrind or benchmark library.
 # Usage: scripts/setup.sh [--log FILE] TARGET...
 #   TARGET: run, test, check, fuzz, leakcheck, bench, startup, package, windows, windows-test,
-#           windows-bench, windows-package, or all
+#           windows-bench, windows-package, arm64, arm64-test, package-arm64, armhf-test, or all
 #   FILE: where apt's output goes (build/setup.log)
 # Exits 75 when the packages could not be installed because the registry failed an index.
 set -eu
@@ -42,6 +42,22 @@ windows_bench="$windows fontconfig-config fonts-liberation2"
 # The installer and the portable archive; the installer is tried under that Wine.
 windows_package="$windows nsis zip"
 startup="$bench xvfb xauth"
+# ARM, cross-built: Debian's cross compiler, and the machine's own Qt for its host tools (moc,
+# rcc, and their CMake files in qt6-base-dev), in the version of the target's; dpkg-architecture
+# (dpkg-dev) names the machine's library folder. The target's libraries are not installed:
+# scripts/sysroot.sh unpacks Debian's arm64 or armhf packages into the build folder, with apt
+# (always there) on a state of its own.
+arm64="cmake make pkg-config dpkg-dev g++-aarch64-linux-gnu qt6-base-dev"
+# Its suites under qemu-user (the test discovery at build time too), with the machine's fonts,
+# and the checks `make test` has: the package's (file for cpack's strip, the desktop entry, the
+# metainfo, lintian), hardening-check (devscripts), a live X display and a headless weston.
+arm64_test="$arm64 qemu-user fontconfig-config fonts-liberation2 fonts-ipafont-gothic file \
+desktop-file-utils appstream lintian devscripts xvfb weston"
+# The package: the program with its suites, which the build runs under qemu-user to list them.
+package_arm64="$arm64 qemu-user file desktop-file-utils appstream lintian"
+# The toolkit-free suites, under qemu-user with the machine's fonts.
+armhf_test="cmake make pkg-config dpkg-dev g++-arm-linux-gnueabihf qemu-user fontconfig-config \
+fonts-liberation2 fonts-ipafont-gothic"
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 log="$root/build/setup.log"
@@ -50,7 +66,7 @@ if [ "${1:-}" = --log ]; then
   shift 2
 fi
 targets="run, test, check, fuzz, leakcheck, bench, startup, package, windows, windows-test, \
-windows-bench, windows-package, all"
+windows-bench, windows-package, arm64, arm64-test, package-arm64, armhf-test, all"
 [ $# -gt 0 ] || { echo "usage: $0 [--log FILE] TARGET... ($targets)" >&2; exit 2; }
 
 packages=""
@@ -68,7 +84,12 @@ for target in "$@"; do
     windows-test) packages="$packages $windows_test" ;;
     windows-bench) packages="$packages $windows_bench" ;;
     windows-package) packages="$packages $windows_package" ;;
-    all) packages="$packages $leakcheck $fuzz $startup $windows_test $windows_package" ;;
+    arm64) packages="$packages $arm64" ;;
+    arm64-test) packages="$packages $arm64_test" ;;
+    package-arm64) packages="$packages $package_arm64" ;;
+    armhf-test) packages="$packages $armhf_test" ;;
+    all) packages="$packages $leakcheck $fuzz $startup $windows_test $windows_package $arm64_test \
+$package_arm64 $armhf_test" ;;
     *)
       echo "setup: no target $target ($targets)" >&2
       exit 2
