@@ -79,7 +79,7 @@ done
 export APT_CONFIG="$apt/apt.conf"
 log="$apt/apt.log"
 
-echo "sysroot: unpacking Debian's $arch $packages with their libraries into $dir"
+echo "sysroot: unpacking Debian's $arch packages $packages, with the libraries they need, into $dir"
 if ! apt-get update >"$log" 2>&1; then
   # An index that the registry fails to serve is left out; the rest is still one consistent set,
   # from the release and its updates.
