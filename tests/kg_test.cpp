@@ -10,9 +10,13 @@
 #include <random>
 #include <tuple>
 
+#ifdef QUOREL_QUADMATH
+#include <quadmath.h>
+#endif
 
 #include "tests/Pixels.h"
 #include "turtle/Extended.h"
+#include "turtle/SinCos.h"
 
 namespace {
 
@@ -25,6 +29,18 @@ struct Turtle : ::testing::Test {
   std::uint32_t At(int x, int y) const { return t.bitmap->GetPixel(x, y); }
   TKG t;
 };
+
+#ifdef QUOREL_QUADMATH
+__extension__ using Quad = __float128;
+
+// sin or cos of x to 113 bits rounded to double, or NaN where those bits leave it in doubt.
+double Nearest(Quad v) {
+  const Quad error = (v < 0 ? -v : v) * static_cast<Quad>(0x1p-105);
+  return static_cast<double>(v - error) == static_cast<double>(v + error)
+             ? static_cast<double>(v)
+             : std::numeric_limits<double>::quiet_NaN();
+}
+#endif
 
 }  // namespace
 
@@ -104,6 +120,44 @@ TEST(TurtleRules, SoftExtendedArithmeticMatchesTheX87Unit) {
         std::trunc(w - p * static_cast<long double>(f) - q * static_cast<long double>(g)));
     ASSERT_TRUE(same(SoftTruncOfDifference(w, p, f, q, g), x87Trunc))
         << std::hexfloat << w << " - " << p << " * " << f << " - " << q << " * " << g;
+  }
+}
+
+// Every tenth of a degree over two turns each way, random headings up to a million degrees, and
+// random doubles of any size against a 113-bit reference.
+TEST(TurtleRules, SinAndCosAreCorrectlyRounded) {
+#ifdef QUOREL_QUADMATH
+  int unsure = 0;
+  auto check = [&](double x) {
+    const double sine = Nearest(sinq(x)), cosine = Nearest(cosq(x));
+    const SinCos ours = SinCosOf(x);
+    EXPECT_TRUE(std::isnan(sine) || ours.sin == sine) << std::hexfloat << x;
+    EXPECT_TRUE(std::isnan(cosine) || ours.cos == cosine) << std::hexfloat << x;
+    unsure += std::isnan(sine) + std::isnan(cosine);
+  };
+  for (int tenths = -7200; tenths <= 7200; ++tenths) check(tenths / 10.0 * kRadiansPerDegree);
+  std::mt19937_64 random(3);
+  std::uniform_real_distribution<double> degrees(-1e6, 1e6);
+  for (int i = 0; i < 100'000; ++i) check(degrees(random) * kRadiansPerDegree);
+  for (int i = 0; i < 20'000; ++i) {
+    const std::uint64_t bits = random() & ~(std::uint64_t{0x7FF} << 52);
+    check(std::bit_cast<double>(bits | (984 + random() % 1062) << 52));
+  }
+  EXPECT_LT(unsure, 5);
+#else
+  GTEST_SKIP() << "no 113-bit reference here";
+#endif
+}
+
+TEST(TurtleRules, SinAndCosOfTinyAndNonFiniteAngles) {
+  EXPECT_EQ(SinCosOf(0).cos, 1);
+  EXPECT_TRUE(std::signbit(SinCosOf(-0.0).sin));
+  EXPECT_EQ(SinCosOf(-0x1p-30).sin, -0x1p-30);
+  EXPECT_EQ(SinCosOf(0x1p-30).cos, 1);
+  for (double x :
+       {std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN()}) {
+    EXPECT_TRUE(std::isnan(SinCosOf(x).sin));
+    EXPECT_TRUE(std::isnan(SinCosOf(-x).cos));
   }
 }
 
