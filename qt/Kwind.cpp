@@ -40,13 +40,15 @@ int TKWind::VirtualKey(int qtKey) {
 namespace {
 
 // Eight pixels at a time: one store per register rather than per pixel is what makes the copy
-// cheap. Where the processor has AVX2 a register holds all eight, elsewhere two halves.
+// cheap. Where the processor has AVX2 a register holds all eight, elsewhere two halves. Only x86
+// has that choice made at run time; other processors get the one loop their compiler makes.
 using Pixels8 = std::uint32_t __attribute__((vector_size(32)));
 
 // One row of width pixels, each copied n times.
-__attribute__((target_clones("avx2", "default"))) void ExpandRow(const std::uint32_t* source,
-                                                                 int width, int n,
-                                                                 std::uint32_t* out) {
+#if defined(__x86_64__) || defined(__i386__)
+__attribute__((target_clones("avx2", "default")))
+#endif
+void ExpandRow(const std::uint32_t* source, int width, int n, std::uint32_t* out) {
   auto store = [](std::uint32_t* p, Pixels8 v) { std::memcpy(p, &v, sizeof v); };
   int x = 0;
   Pixels8 v;

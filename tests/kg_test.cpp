@@ -2,11 +2,21 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <climits>
 #include <cmath>
+#include <cstdint>
 #include <limits>
+#include <random>
+#include <tuple>
+
+#ifdef QUOREL_QUADMATH
+#include <quadmath.h>
+#endif
 
 #include "tests/Pixels.h"
+#include "turtle/Extended.h"
+#include "turtle/SinCos.h"
 
 namespace {
 
@@ -19,6 +29,18 @@ struct Turtle : ::testing::Test {
   std::uint32_t At(int x, int y) const { return t.bitmap->GetPixel(x, y); }
   TKG t;
 };
+
+#ifdef QUOREL_QUADMATH
+__extension__ using Quad = __float128;
+
+// sin or cos of x to 113 bits rounded to double, or NaN where those bits leave it in doubt.
+double Nearest(Quad v) {
+  const Quad error = (v < 0 ? -v : v) * static_cast<Quad>(0x1p-105);
+  return static_cast<double>(v - error) == static_cast<double>(v + error)
+             ? static_cast<double>(v)
+             : std::numeric_limits<double>::quiet_NaN();
+}
+#endif
 
 }  // namespace
 
@@ -39,12 +61,104 @@ TEST(TurtleRules, TruncationSaturates) {
   EXPECT_EQ(TruncInt(std::numeric_limits<double>::quiet_NaN()), INT_MIN);
 }
 
-// The x87 unit rounds to its precision control, not to the type: a 32-bit Windows process may
-// start at 53 bits, which would quietly move centred labels by a pixel.
-TEST(TurtleRules, ExtendedArithmeticKeepsA64BitMantissaAtRunTime) {
-  volatile long double one = 1;
-  volatile long double tiny = std::ldexp(static_cast<long double>(1), -60);
-  EXPECT_NE(one + tiny, one);
+// 64 bits, as the rules demand, whichever way they are computed: an x87 unit left at 53 bits (a
+// 32-bit Windows process may start so) or a double in its place would move centred labels.
+TEST(TurtleRules, ExtendedArithmeticRoundsAsTheX87UnitDoes) {
+  EXPECT_EQ(TruncOfDifference(1, 1, 0x1p-60, 0, 0), 0);
+  // 1 + 2^-53 + 2^-80 rounds to 1 + 2^-53 first, a tie, which then rounds to even.
+  EXPECT_EQ(StepCoordinate(1, 0x1.0000002p-53, 1), 1);
+  // 2451 f = (2^63 + 1) 2^(k - 128): the difference lies just below a tie at 64 bits, and only
+  // the bits past the 64th tell.
+  for (int k = 1; k <= 30; ++k) {
+    const double f = std::ldexp(3763105686191259.0, k - 128);
+    EXPECT_EQ(SoftTruncOfDifference(1 << k, 2451, f, 0, 0), (1 << k) - 1) << k;
+    EXPECT_EQ(SoftTruncOfDifference(1 << k, 0, 0, 2451, f), (1 << k) - 1) << k;
+  }
+}
+
+// The integer version against the x87 unit, where there is one, on numbers of every size and on
+// sums that cancel or lie next to whole numbers.
+TEST(TurtleRules, SoftExtendedArithmeticMatchesTheX87Unit) {
+  if (std::numeric_limits<long double>::digits != 64) GTEST_SKIP() << "no x87 format here";
+  std::mt19937_64 random(7);
+  auto number = [&](int low, int high) {
+    const std::uint64_t bits = random();
+    double v = std::ldexp(static_cast<double>(bits >> 11),
+                          low - 53 + static_cast<int>(bits % (high - low + 1)));
+    const double special[] = {0, std::numeric_limits<double>::infinity(),
+                              std::numeric_limits<double>::quiet_NaN(),
+                              std::ldexp(static_cast<double>(bits >> 40), -1074)};
+    if (bits % 61 < 4) v = special[bits % 61];
+    return random() & 1 ? -v : v;
+  };
+  auto whole = [&] {
+    return random() % 8 == 0 ? static_cast<int>(static_cast<std::uint32_t>(random()))
+                             : static_cast<int>(random() % 4001) - 2000;
+  };
+  auto same = [](double a, double b) {
+    return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b) ||
+           (std::isnan(a) && std::isnan(b));
+  };
+  for (int i = 0; i < 500'000; ++i) {
+    double unit = number(-60, 1), distance = number(-10, 12), from = number(-10, 12);
+    if (i % 4 == 0)
+      from =
+          -static_cast<double>(unit * static_cast<long double>(distance)) * (1 + number(-60, -40));
+    if (i % 4 == 1)
+      std::tie(from, unit, distance) =
+          std::tuple{number(-1100, 1100), number(-1100, 1100), number(-1100, 1100)};
+    const double x87 = static_cast<double>(from + static_cast<long double>(unit) * distance);
+    ASSERT_TRUE(same(SoftStepCoordinate(from, unit, distance), x87))
+        << std::hexfloat << from << " + " << unit << " * " << distance;
+
+    const int w = whole(), p = whole(), q = whole();
+    const double f = number(-70, 1);
+    double g = number(-70, 1);
+    if (i % 2 == 0) g = static_cast<double>((w - p * static_cast<long double>(f) - i % 5) / q);
+    if (i % 4 == 2) g = std::nextafter(g, 0);
+    const double x87Trunc = static_cast<double>(
+        std::trunc(w - p * static_cast<long double>(f) - q * static_cast<long double>(g)));
+    ASSERT_TRUE(same(SoftTruncOfDifference(w, p, f, q, g), x87Trunc))
+        << std::hexfloat << w << " - " << p << " * " << f << " - " << q << " * " << g;
+  }
+}
+
+// Every tenth of a degree over two turns each way, random headings up to a million degrees, and
+// random doubles of any size against a 113-bit reference.
+TEST(TurtleRules, SinAndCosAreCorrectlyRounded) {
+#ifdef QUOREL_QUADMATH
+  int unsure = 0;
+  auto check = [&](double x) {
+    const double sine = Nearest(sinq(x)), cosine = Nearest(cosq(x));
+    const SinCos ours = SinCosOf(x);
+    EXPECT_TRUE(std::isnan(sine) || ours.sin == sine) << std::hexfloat << x;
+    EXPECT_TRUE(std::isnan(cosine) || ours.cos == cosine) << std::hexfloat << x;
+    unsure += std::isnan(sine) + std::isnan(cosine);
+  };
+  for (int tenths = -7200; tenths <= 7200; ++tenths) check(tenths / 10.0 * kRadiansPerDegree);
+  std::mt19937_64 random(3);
+  std::uniform_real_distribution<double> degrees(-1e6, 1e6);
+  for (int i = 0; i < 100'000; ++i) check(degrees(random) * kRadiansPerDegree);
+  for (int i = 0; i < 20'000; ++i) {
+    const std::uint64_t bits = random() & ~(std::uint64_t{0x7FF} << 52);
+    check(std::bit_cast<double>(bits | (984 + random() % 1062) << 52));
+  }
+  EXPECT_LT(unsure, 5);
+#else
+  GTEST_SKIP() << "no 113-bit reference here";
+#endif
+}
+
+TEST(TurtleRules, SinAndCosOfTinyAndNonFiniteAngles) {
+  EXPECT_EQ(SinCosOf(0).cos, 1);
+  EXPECT_TRUE(std::signbit(SinCosOf(-0.0).sin));
+  EXPECT_EQ(SinCosOf(-0x1p-30).sin, -0x1p-30);
+  EXPECT_EQ(SinCosOf(0x1p-30).cos, 1);
+  for (double x :
+       {std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN()}) {
+    EXPECT_TRUE(std::isnan(SinCosOf(x).sin));
+    EXPECT_TRUE(std::isnan(SinCosOf(-x).cos));
+  }
 }
 
 TEST(TurtleRules, ConstructionAndDefaults) {

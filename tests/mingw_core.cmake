@@ -30,9 +30,9 @@ endif()
 # GCC for i686 computes doubles on the x87 stack with excess precision, which rounds differently
 # from x86-64 and moves pixels; -msse2 -mfpmath=sse, which the Windows build needs as well, gives
 # the same doubles. long double stays the x87 80-bit format, the extended precision the turtle's
-# steps are defined in.
-set(flags -std=c++20 -O2 -Wall -Wextra -Wpedantic -Werror -msse2 -mfpmath=sse -I${SOURCE_DIR}
-    -I${SOURCE_DIR}/core)
+# steps are defined in. No fused multiply-add, as in the program's build.
+set(flags -std=c++20 -O2 -Wall -Wextra -Wpedantic -Werror -msse2 -mfpmath=sse -ffp-contract=off
+    -I${SOURCE_DIR} -I${SOURCE_DIR}/core)
 
 # The tests see the host's GoogleTest headers through a folder holding nothing but a link to them,
 # so no other host header can stand in for a MinGW one.

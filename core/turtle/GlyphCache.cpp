@@ -1,7 +1,6 @@
 #include "turtle/GlyphCache.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -10,6 +9,7 @@
 #include <utility>
 
 #include "turtle/HashMix.h"
+#include "turtle/SinCos.h"
 
 namespace {
 
@@ -48,8 +48,8 @@ Rotation TurnOf(int escapement) {
     case 2700:
       return {0, -1};
     default: {
-      const double radians = escapement * (std::numbers::pi / 1800.0);
-      return {std::cos(radians), std::sin(radians)};
+      const SinCos turn = SinCosOf(escapement * (std::numbers::pi / 1800.0));
+      return {turn.cos, turn.sin};
     }
   }
 }

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "turtle/Bitmap.h"
-#include "turtle/SinCos.h"
+#include "turtle/SinCosCache.h"
 
 // The face, height and colour Text draws with.
 struct FontTemplate {
