@@ -31,7 +31,7 @@ TFQuorel::TFQuorel(QWidget* parent) : QWidget(parent) {
   setFont(tahoma);
   setBackgroundRole(QPalette::Button);
   setAutoFillBackground(true);
-  resize(kClientSize, kClientSize);
+  resize(WindDial::kSize, WindDial::kSize);
 
   PopupMenu = new QMenu(this);
   auto addItem = [this](const MenuItem& item) {
@@ -72,7 +72,7 @@ void TFQuorel::FormClose() {
 // which ends the chain. A maximised or full-screen window keeps the dial at the top-left.
 void TFQuorel::FormResize() {
   if (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) return;
-  if (size() != QSize(kClientSize, kClientSize)) resize(kClientSize, kClientSize);
+  if (size() != QSize(WindDial::kSize, WindDial::kSize)) resize(WindDial::kSize, WindDial::kSize);
 }
 
 QString TFQuorel::AboutText() {

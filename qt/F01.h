@@ -12,8 +12,6 @@ class TFQuorel : public QWidget {
   Q_OBJECT
 
  public:
-  static constexpr int kClientSize = 300;
-
   explicit TFQuorel(QWidget* parent = nullptr);
 
   QMenu* PopupMenu;

@@ -47,7 +47,7 @@ TEST_F(HiDpiTest, WholeRatioCopiesEachDialPixelToASquareBlock) {
   ASSERT_EQ(ratio, std::floor(ratio)) << "QT_SCALE_FACTOR gave " << ratio;
   ASSERT_GE(ratio, 2);
   const int n = static_cast<int>(ratio);
-  const int side = TFQuorel::kClientSize;
+  const int side = WindDial::kSize;
   ASSERT_EQ(shot.size(), QSize(side * n, side * n));
   auto expectBlocks = [n](const QImage& image, auto want) {
     int wrong = 0;
@@ -71,7 +71,7 @@ TEST_F(HiDpiTest, WholeRatioCopiesEachDialPixelToASquareBlock) {
 // has.
 TEST_F(HiDpiTest, FractionalRatioIsSmoothed) {
   ASSERT_NE(ratio, std::floor(ratio)) << "QT_SCALE_FACTOR gave " << ratio;
-  const int side = TFQuorel::kClientSize;
+  const int side = WindDial::kSize;
   const int deviceSide = static_cast<int>(std::ceil(side * ratio));
   ASSERT_EQ(shot.size(), QSize(deviceSide, deviceSide));
   int blended = 0;

@@ -42,7 +42,7 @@ TFQuorel::TFQuorel(HINSTANCE instance) : PopupMenu(CreatePopupMenu()) {
                   Wide(item.caption).c_str());
     }
   }
-  const RECT frame = FrameFor(kClientSize, kClientSize);
+  const RECT frame = FrameFor(WindDial::kSize, WindDial::kSize);
   CreateWindowExW(kExStyle, kClassName, Wide(kFormCaption).c_str(), kStyle, CW_USEDEFAULT,
                   CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top, nullptr,
                   nullptr, instance, this);
@@ -83,8 +83,8 @@ void TFQuorel::FormResize() {
   if (IsZoomed(handle_) || IsIconic(handle_)) return;
   RECT client{};
   GetClientRect(handle_, &client);
-  if (client.right == kClientSize && client.bottom == kClientSize) return;
-  const RECT frame = FrameFor(kClientSize, kClientSize);
+  if (client.right == WindDial::kSize && client.bottom == WindDial::kSize) return;
+  const RECT frame = FrameFor(WindDial::kSize, WindDial::kSize);
   SetWindowPos(handle_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -16,7 +16,6 @@ using MenuPtr = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDestroy>;
 
 class TFQuorel {
  public:
-  static constexpr int kClientSize = 300;
   static constexpr const wchar_t* kClassName = L"TFQuorel";
   static bool Register(HINSTANCE instance);
 

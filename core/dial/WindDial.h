@@ -21,6 +21,7 @@ const std::array<std::string, 36>& compassLabels();
 
 class WindDial {
  public:
+  // The dial's side in pixels, and so the main window's client area, which is exactly the dial.
   static constexpr int kSize = 300;
 
   WindDial();
