@@ -6,6 +6,7 @@
 #include <QMessageBox>
 
 #include "app/AppRules.h"
+#include "app/ClientSize.h"
 #include "qt/Kwind.h"
 #include "qt/QuorelApp.h"
 
@@ -15,6 +16,13 @@ namespace {
 
 QString FromUtf16(std::u16string_view text) {
   return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+WindowShow Show(Qt::WindowStates state) {
+  if (state & Qt::WindowMinimized) return WindowShow::Minimised;
+  if (state & Qt::WindowFullScreen) return WindowShow::FullScreen;
+  if (state & Qt::WindowMaximized) return WindowShow::Maximised;
+  return WindowShow::Normal;
 }
 
 QString Title() {
@@ -68,11 +76,10 @@ void TFQuorel::FormClose() {
   dial = nullptr;
 }
 
-// Snaps the client area back to 300 x 300; a resize to the current size raises no further event,
-// which ends the chain. A maximised or full-screen window keeps the dial at the top-left.
 void TFQuorel::FormResize() {
-  if (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) return;
-  if (size() != QSize(WindDial::kSize, WindDial::kSize)) resize(WindDial::kSize, WindDial::kSize);
+  if (const auto snap = SnapBackClientSize(Show(windowState()), {width(), height()})) {
+    resize(snap->width, snap->height);
+  }
 }
 
 QString TFQuorel::AboutText() {

@@ -21,6 +21,7 @@ class TFQuorel : public QWidget {
 
   void FormCreate();
   void FormClose();
+  // After every resize: snaps the client area back to the dial, as app/ClientSize.h decides.
   void FormResize();
   // Tag 1 shows About, tag 2 closes the form; the menu's opening passes 0, which does nothing.
   void PopupMenuClick(int tag);

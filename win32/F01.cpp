@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "app/AppRules.h"
+#include "app/ClientSize.h"
 #include "win32/QuorelApp.h"
 
 TFQuorel* FQuorel = nullptr;
@@ -77,16 +78,17 @@ void TFQuorel::FormClose() {
   dial.reset();
 }
 
-// Snaps the client area back to 300 x 300; a resize to the current size raises no further
-// WM_SIZE, which ends the chain. A maximised or minimised window is left as the system made it.
 void TFQuorel::FormResize() {
-  if (IsZoomed(handle_) || IsIconic(handle_)) return;
+  const WindowShow show = IsIconic(handle_)   ? WindowShow::Minimised
+                          : IsZoomed(handle_) ? WindowShow::Maximised
+                                              : WindowShow::Normal;
   RECT client{};
   GetClientRect(handle_, &client);
-  if (client.right == WindDial::kSize && client.bottom == WindDial::kSize) return;
-  const RECT frame = FrameFor(WindDial::kSize, WindDial::kSize);
-  SetWindowPos(handle_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  if (const auto snap = SnapBackClientSize(show, {client.right, client.bottom})) {
+    const RECT frame = FrameFor(snap->width, snap->height);
+    SetWindowPos(handle_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
 }
 
 void TFQuorel::PopupMenuClick(int tag) {
