@@ -4,6 +4,8 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QMessageBox>
+#include <QScreen>
+#include <climits>
 
 #include "app/AppRules.h"
 #include "app/ClientSize.h"
@@ -39,7 +41,8 @@ TFQuorel::TFQuorel(QWidget* parent) : QWidget(parent) {
   setFont(tahoma);
   setBackgroundRole(QPalette::Button);
   setAutoFillBackground(true);
-  resize(WindDial::kSize, WindDial::kSize);
+  const Extent initial = InitialClientSize(Room());
+  resize(initial.width, initial.height);
 
   PopupMenu = new QMenu(this);
   auto addItem = [this](const MenuItem& item) {
@@ -64,8 +67,9 @@ TFQuorel::TFQuorel(QWidget* parent) : QWidget(parent) {
 }
 
 void TFQuorel::FormCreate() {
+  // The dial keeps its own size, whatever the screen allowed the form, so that it shows whole
+  // once the form has room for it.
   dial = new TKWind(this);
-  dial->resize(width(), height());
   // Qt would give the first widget that takes Tab the focus when the window is first activated;
   // the form keeps it, so the dial gets the keys only from a press or Tab.
   setFocus();
@@ -77,9 +81,18 @@ void TFQuorel::FormClose() {
 }
 
 void TFQuorel::FormResize() {
-  if (const auto snap = SnapBackClientSize(Show(windowState()), {width(), height()})) {
+  if (const auto snap = SnapBackClientSize(Show(windowState()), {width(), height()}, Room())) {
     resize(snap->width, snap->height);
   }
+}
+
+// In logical pixels, as the form is sized. Before the window is on the screen its frame is not
+// known; without a screen nothing bounds the window.
+ScreenRoom TFQuorel::Room() const {
+  const QSize frame = frameGeometry().size() - size();
+  const QScreen* on = screen();
+  const QSize area = on != nullptr ? on->availableGeometry().size() : QSize(INT_MAX, INT_MAX);
+  return {{area.width(), area.height()}, {frame.width(), frame.height()}};
 }
 
 QString TFQuorel::AboutText() {

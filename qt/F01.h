@@ -7,6 +7,7 @@
 class QAction;
 class QMenu;
 class TKWind;
+struct ScreenRoom;
 
 class TFQuorel : public QWidget {
   Q_OBJECT
@@ -32,6 +33,9 @@ class TFQuorel : public QWidget {
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
+
+ private:
+  ScreenRoom Room() const;
 };
 
 extern TFQuorel* FQuorel;

@@ -14,13 +14,15 @@ struct MenuDestroy {
 };
 using MenuPtr = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDestroy>;
 
+struct ScreenRoom;
+
 class TFQuorel {
  public:
   static constexpr const wchar_t* kClassName = L"TFQuorel";
   static bool Register(HINSTANCE instance);
 
-  // Creates the window, which runs FormCreate, with a 300 x 300 client area where the system
-  // places new windows.
+  // Creates the window, which runs FormCreate, with a 300 x 300 client area, or as much of it as
+  // the work area holds, where the system places new windows.
   explicit TFQuorel(HINSTANCE instance);
   ~TFQuorel();
   TFQuorel(const TFQuorel&) = delete;
@@ -47,6 +49,7 @@ class TFQuorel {
   void OpenPopupMenu(LPARAM at);
   void Close();
   RECT FrameFor(int clientWidth, int clientHeight) const;
+  ScreenRoom Room() const;
 
   HWND handle_ = nullptr;
 };
