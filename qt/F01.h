@@ -9,13 +9,12 @@
 class QAction;
 class QMenu;
 class TKWind;
+struct ScreenRoom;
 
 class TFQuorel : public QWidget, public MenuCommands {
   Q_OBJECT
 
  public:
-  static constexpr int kClientSize = 300;
-
   explicit TFQuorel(QWidget* parent = nullptr);
 
   QMenu* PopupMenu;
@@ -25,6 +24,7 @@ class TFQuorel : public QWidget, public MenuCommands {
 
   void FormCreate();
   void FormClose();
+  // After every resize: snaps the client area back to the dial, as app/ClientSize.h decides.
   void FormResize();
   void PopupMenuClick(int tag) { ChooseMenuItem(tag, *this); }
   void ShowAbout() override;
@@ -36,6 +36,9 @@ class TFQuorel : public QWidget, public MenuCommands {
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
+
+ private:
+  ScreenRoom Room() const;
 };
 
 extern TFQuorel* FQuorel;

@@ -39,10 +39,10 @@ struct Face : ::testing::Test {
   // the renderer is shared, so only the placement is under test.
   void ExpectText(const std::string& text, int height, int escapement, int x, int y) const {
     Bitmap ref;
-    ref.SetWidth(300);
-    ref.SetHeight(300);
+    ref.SetWidth(WindDial::kSize);
+    ref.SetHeight(WindDial::kSize);
     ref.SetFillColour(0);
-    ref.FillRect(0, 0, 300, 300);
+    ref.FillRect(0, 0, WindDial::kSize, WindDial::kSize);
     ref.SelectFont({"Arial", height, 400, escapement});
     ref.SetFontColour(0xFFFFFF);
     ref.TextOut(x, y, text);
@@ -246,7 +246,7 @@ TEST(DialAccess, TextsAndTheButtonPairsEachSliderCovers) {
 
 TEST_F(Face, InitialPictureFixedFigures) {
   Draw(360, 360, 0);
-  EXPECT_EQ(dial.turtle->bitmap->Width(), 300);
+  EXPECT_EQ(dial.turtle->bitmap->Width(), WindDial::kSize);
   EXPECT_EQ(CountIn(149, 44, 151, 56, kWhite), 3 * 13);  // index mark
   EXPECT_EQ(At(148, 50), kBlack);
   EXPECT_EQ(At(152, 50), kBlack);
@@ -372,8 +372,8 @@ TEST_F(Face, BusyDialDrawsNothingAndAFailedDrawingDoesNotFreezeIt) {
 TEST_F(Face, PaintCopiesTheWholePicture) {
   Capture target;
   dial.Paint(target);
-  ASSERT_EQ(target.width, 300);
-  ASSERT_EQ(target.height, 300);
+  ASSERT_EQ(target.width, WindDial::kSize);
+  ASSERT_EQ(target.height, WindDial::kSize);
   EXPECT_EQ(target.At(150, 50), 0xFFFFFFFFu);
   EXPECT_EQ(target.At(0, 0), 0xFF000000u);
   EXPECT_EQ(target.At(255, 10), 0xFFAAAAAAu);

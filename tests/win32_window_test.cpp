@@ -166,14 +166,14 @@ TEST(QuorelWindow, ShowsTheDialAndKeepsItsSizeThenExitsWithZero) {
   Quorel quorel;
   ASSERT_NE(quorel.form, nullptr) << "no window of class TFQuorel";
   ASSERT_NE(quorel.dial, nullptr) << "no dial of class TKWind";
-  EXPECT_EQ(ClientSize(quorel.form).cx, 300);
-  EXPECT_EQ(ClientSize(quorel.form).cy, 300);
+  EXPECT_EQ(ClientSize(quorel.form).cx, WindDial::kSize);
+  EXPECT_EQ(ClientSize(quorel.form).cy, WindDial::kSize);
   EXPECT_EQ(ShownDifference(quorel.dial, Expected(360, 360, 0)), 0);
 
   SetWindowPos(quorel.form, nullptr, 0, 0, 520, 410, SWP_NOMOVE | SWP_NOZORDER);
   EXPECT_TRUE(WaitFor([&] {
     const SIZE s = ClientSize(quorel.form);
-    return s.cx == 300 && s.cy == 300;
+    return s.cx == WindDial::kSize && s.cy == WindDial::kSize;
   }));
 
   PostMessageW(quorel.dial, WM_KEYDOWN, VK_NEXT, 0);

@@ -22,6 +22,7 @@ set(QUOREL_TEST_LIBS dial gtest_main)
 quorel_wine_test(dial_test dial_test.cpp)
 set(QUOREL_TEST_LIBS app gtest_main)
 quorel_wine_test(apprules_test apprules_test.cpp)
+quorel_wine_test(clientsize_test clientsize_test.cpp)
 
 find_package(ZLIB REQUIRED)  # libz-mingw-w64-dev
 set(QUOREL_TEST_LIBS dial ZLIB::ZLIB)

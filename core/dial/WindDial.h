@@ -18,6 +18,7 @@ inline constexpr int kKeyHome = 0x24;
 
 class WindDial {
  public:
+  // The dial's side in pixels, and so the main window's client area, which is exactly the dial.
   static constexpr int kSize = 300;
 
   WindDial();
