@@ -220,7 +220,11 @@ class NarratedDial : public WindDial {
 // speaks for the focused object only, hears the new value once, with the focus.
 TEST(DialAccess, KeysAndButtonsTellTheirChangeThenMakeTheirValueCurrent) {
   NarratedDial d;
-  EXPECT_EQ(d.Current(), DialValue::Course);
+  d.MakeCurrent(DialValue::WindSpeed);  // by a reader, before the dial ever had the focus
+  d.FocusGained();                      // the first focus starts at Course all the same
+  d.AnnounceCurrent();
+  EXPECT_EQ(d.told, std::vector<std::string>{"current Course"});
+  d.told.clear();
   d.KeyDown(kKeyPageDown);
   d.KeyDown(kKeyEnd);
   d.KeyDown(kKeyHome);

@@ -49,6 +49,8 @@ void WindDial::MakeCurrent(DialValue which) {
 }
 
 void WindDial::FocusGained() {
+  if (!focusedBefore_) current_ = DialValue::Course;
+  focusedBefore_ = true;
   currentUnannounced_ = true;
 }
 

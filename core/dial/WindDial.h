@@ -41,16 +41,18 @@ class WindDial {
   // One step of the value's own size up (direction > 0) or down (direction < 0).
   void Step(DialValue which, int direction);
 
-  // The value screen readers present as the one being worked on: Course at first, then whichever
-  // value a key, a step button or a reader last worked on, kept while the focus is away (in the
-  // menu, say) and announced again when it comes back. A change is told
+  // The value screen readers present as the one being worked on: Course when the dial first gains
+  // the keyboard focus, then whichever value a key, a step button or a reader last worked on, kept
+  // while the focus is away (in the menu, say) and announced again when it comes back. A change is
+  // told
   // (ValueChanged) before its value is announced as current (CurrentChanged): a reader speaks
   // only for the focused object, so it passes over the change and speaks the new value once, with
   // the focus; a change to the value that is current already it speaks as a change.
   DialValue Current() const { return current_; }
   // which becomes current, to be announced by AnnounceCurrent.
   void MakeCurrent(DialValue which);
-  // The current value is to be announced again, since the focus has come back to the dial.
+  // The dial has gained the keyboard focus: the current value is to be announced again, Course
+  // the first time.
   void FocusGained();
   // Announces the current value once since it last became current, if the dial has the keyboard.
   void AnnounceCurrent();
@@ -89,4 +91,5 @@ class WindDial {
   std::array<int, kDialValueCount> values_;
   DialValue current_ = DialValue::Course;
   bool currentUnannounced_ = false;
+  bool focusedBefore_ = false;
 };
