@@ -32,11 +32,12 @@ bench="$program libbenchmark-dev"
 # quorel.exe: the 32-bit MinGW-w64 compiler (posix threads) and icotool for its icon.
 windows="cmake make g++-mingw-w64-i686-posix icoutils"
 # Its tests under Wine: GoogleTest's sources and zlib built for MinGW, a virtual display with a
-# window manager, the dial's fonts and a Japanese face for the menu. The 32-bit Wine itself is not
+# window manager, the dial's fonts and a Japanese face for the menu, and the sources of the
+# Japanese locale that a run with a Japanese user interface compiles. The 32-bit Wine itself is not
 # installed: scripts/wine32.sh unpacks it and its i386 libraries into the build folder, with apt
 # (always there) on a state of its own; fontconfig-config is the font setup it reads from /etc.
 windows_test="$windows libgtest-dev libz-mingw-w64-dev xvfb xauth openbox fontconfig-config \
-fonts-liberation2 fonts-ipafont-gothic"
+fonts-liberation2 fonts-ipafont-gothic locales"
 # The frame timed under that Wine, with the dial's fonts.
 windows_bench="$windows fontconfig-config fonts-liberation2"
 # The installer and the portable archive; the installer is tried under that Wine.

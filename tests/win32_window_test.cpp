@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <utility>
 #include <vector>
@@ -299,7 +300,7 @@ HRESULT SetValue(IAccessible* a, LONG child, const wchar_t* value) {
 }
 
 // Through MSAA from another process, as screen readers read it.
-TEST(QuorelWindow, ScreenReadersReadTheSlidersSetOneAndFollowTheFocus) {
+TEST(QuorelWindow, ScreenReadersReadTheValuesSetOneAndFollowTheFocus) {
   Quorel quorel;
   ASSERT_NE(quorel.dial, nullptr);
   ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
@@ -313,14 +314,14 @@ TEST(QuorelWindow, ScreenReadersReadTheSlidersSetOneAndFollowTheFocus) {
             L"Wind dial: course 360, wind 360 degrees at 0");
   LONG count = 0;
   EXPECT_EQ(dial->get_accChildCount(&count), S_OK);
-  EXPECT_EQ(count, 3);
+  EXPECT_EQ(count, 9);
   const wchar_t* names[] = {L"Course", L"Wind direction", L"Wind speed"};
   const wchar_t* values[] = {L"360 degrees", L"360 degrees", L"0"};
   for (LONG child = 1; child <= 3; ++child) {
     EXPECT_EQ(Text(&IAccessible::get_accName, dial, child), names[child - 1]);
     EXPECT_EQ(Text(&IAccessible::get_accValue, dial, child), values[child - 1]);
     EXPECT_NE(Text(&IAccessible::get_accDescription, dial, child), L"(none)");
-    EXPECT_EQ(Number(&IAccessible::get_accRole, dial, child), ROLE_SYSTEM_SLIDER);
+    EXPECT_EQ(Number(&IAccessible::get_accRole, dial, child), ROLE_SYSTEM_SPINBUTTON);
     EXPECT_EQ(Number(&IAccessible::get_accState, dial, child), STATE_SYSTEM_FOCUSABLE);
   }
   EXPECT_EQ(Focused(dial), -1) << "nothing of the dial has the focus at start-up";
@@ -348,14 +349,143 @@ TEST(QuorelWindow, ScreenReadersReadTheSlidersSetOneAndFollowTheFocus) {
   PumpFor(500);
   UnhookWinEvent(hook);
   heard = nullptr;
-  // The system's own focus event for the dial (child 0) may come first.
+  // The system's own focus event for the dial (child 0) may come first. A change is told before
+  // the focus moves to its value, so that a reader speaks the new value once, with the focus.
   std::erase(seen, std::pair<DWORD, LONG>{EVENT_OBJECT_FOCUS, CHILDID_SELF});
   EXPECT_EQ(seen, (std::vector<std::pair<DWORD, LONG>>{{EVENT_OBJECT_VALUECHANGE, 3},
                                                        {EVENT_OBJECT_FOCUS, 1},
-                                                       {EVENT_OBJECT_FOCUS, 2},
-                                                       {EVENT_OBJECT_VALUECHANGE, 2}}));
+                                                       {EVENT_OBJECT_VALUECHANGE, 2},
+                                                       {EVENT_OBJECT_FOCUS, 2}}));
   dial->Release();
   CoUninitialize();
+}
+
+VARIANT Child(LONG id) {
+  VARIANT child{};
+  child.vt = VT_I4;
+  child.lVal = id;
+  return child;
+}
+
+// The dial's MSAA object, as a screen reader in another process gets it.
+class Reader {
+ public:
+  explicit Reader(HWND dial) {
+    if (FAILED(CoInitialize(nullptr))) return;
+    AccessibleObjectFromWindow(dial, OBJID_CLIENT, IID_IAccessible,
+                               reinterpret_cast<void**>(&object));
+  }
+  ~Reader() {
+    if (object != nullptr) object->Release();
+    CoUninitialize();
+  }
+  Reader(const Reader&) = delete;
+  Reader& operator=(const Reader&) = delete;
+
+  IAccessible* object = nullptr;
+};
+
+// The step buttons are push buttons whose default action presses them as the mouse does.
+TEST(QuorelWindow, ScreenReadersPressTheStepButtons) {
+  Quorel quorel;
+  ASSERT_NE(quorel.dial, nullptr);
+  const Reader reader(quorel.dial);
+  IAccessible* dial = reader.object;
+  ASSERT_NE(dial, nullptr);
+  const wchar_t* names[] = {L"Lower course",         L"Raise course",     L"Lower wind direction",
+                            L"Raise wind direction", L"Lower wind speed", L"Raise wind speed"};
+  for (LONG child = 4; child <= 9; ++child) {
+    EXPECT_EQ(Text(&IAccessible::get_accName, dial, child), names[child - 4]);
+    EXPECT_EQ(Number(&IAccessible::get_accRole, dial, child), ROLE_SYSTEM_PUSHBUTTON);
+    EXPECT_EQ(Text(&IAccessible::get_accDefaultAction, dial, child), L"Press");
+    LONG left = 0, top = 0, width = 0, height = 0;
+    EXPECT_EQ(dial->accLocation(&left, &top, &width, &height, Child(child)), S_OK);
+    EXPECT_EQ(width, 16);
+    VARIANT hit{};
+    EXPECT_EQ(dial->accHitTest(left + width / 2, top + height / 2, &hit), S_OK);
+    EXPECT_EQ(hit.lVal, child);
+  }
+  EXPECT_EQ(Text(&IAccessible::get_accDefaultAction, dial, 3), L"(none)");
+  EXPECT_EQ(dial->accDoDefaultAction(Child(3)), DISP_E_MEMBERNOTFOUND);
+
+  EXPECT_EQ(dial->accDoDefaultAction(Child(9)), S_OK);
+  EXPECT_EQ(ShownDifference(quorel.dial, Expected(360, 360, 1)), 0) << "speed up pressed";
+  EXPECT_TRUE(WaitFor([&] { return Focused(dial) == 3; })) << "a press gives the dial the focus";
+}
+
+void SendKeys(std::initializer_list<WORD> held, WORD key) {
+  std::vector<INPUT> input;
+  auto add = [&](WORD vk, DWORD flags) {
+    INPUT i{};
+    i.type = INPUT_KEYBOARD;
+    i.ki.wVk = vk;
+    i.ki.dwFlags = flags;
+    input.push_back(i);
+  };
+  for (WORD vk : held) add(vk, 0);
+  add(key, 0);
+  add(key, KEYEVENTF_KEYUP);
+  for (WORD vk : held) add(vk, KEYEVENTF_KEYUP);
+  SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));
+}
+
+BOOL CALLBACK NoteOpenBox(HWND window, LPARAM found) {
+  wchar_t cls[16] = {};
+  GetClassNameW(window, cls, 16);
+  if (std::wstring(cls) == L"#32770" && IsWindowVisible(window)) {
+    *reinterpret_cast<bool*>(found) = true;
+  }
+  return TRUE;
+}
+
+bool AboutIsOpen(DWORD thread) {
+  bool open = false;
+  EnumThreadWindows(thread, NoteOpenBox, reinterpret_cast<LPARAM>(&open));
+  return open;
+}
+
+// Shift+F10 and the menu key open the menu with its first item chosen, so Enter takes About;
+// when the menu or the box closes, the value that was being changed has the focus again.
+TEST(QuorelWindow, TheMenuOpensFromTheKeyboardAndGivesTheCurrentValueBack) {
+  Quorel quorel;
+  ASSERT_NE(quorel.dial, nullptr);
+  const Reader reader(quorel.dial);
+  ASSERT_NE(reader.object, nullptr);
+  SetForegroundWindow(quorel.form);
+  ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == quorel.form; }));
+  SendClick(quorel.dial, 37, 277);  // wind up
+  ASSERT_TRUE(WaitFor([&] { return Focused(reader.object) == 2; }));
+
+  SendKeys({VK_SHIFT}, VK_F10);
+  ASSERT_TRUE(WaitFor([&] { return MenuIsOpen(quorel.ThreadId()); })) << "Shift+F10";
+  SendKeys({}, VK_RETURN);
+  ASSERT_TRUE(WaitFor([&] { return AboutIsOpen(quorel.ThreadId()); })) << "About, the first item";
+  SendKeys({}, VK_RETURN);
+  EXPECT_TRUE(WaitFor([&] { return !AboutIsOpen(quorel.ThreadId()); }));
+  EXPECT_TRUE(WaitFor([&] { return Focused(reader.object) == 2; })) << "after About";
+
+  SendKeys({}, VK_APPS);
+  ASSERT_TRUE(WaitFor([&] { return MenuIsOpen(quorel.ThreadId()); })) << "menu key";
+  SendKeys({}, VK_ESCAPE);
+  EXPECT_TRUE(WaitFor([&] { return !MenuIsOpen(quorel.ThreadId()); }));
+  EXPECT_TRUE(WaitFor([&] { return Focused(reader.object) == 2; })) << "after the menu";
+  EXPECT_EQ(Differing(Screenshot(quorel.dial), Expected(360, 10, 0)), 0);
+}
+
+// Run once more with LANG=ja_JP.UTF-8 (tests/windows.cmake), which Wine takes for a Japanese user
+// interface.
+TEST(QuorelWindow, AJapaneseUiLanguageHearsTheDialInJapanese) {
+  if (PRIMARYLANGID(GetUserDefaultUILanguage()) != LANG_JAPANESE) GTEST_SKIP();
+  Quorel quorel;
+  ASSERT_NE(quorel.dial, nullptr);
+  const Reader reader(quorel.dial);
+  IAccessible* dial = reader.object;
+  ASSERT_NE(dial, nullptr);
+  EXPECT_EQ(Text(&IAccessible::get_accName, dial, CHILDID_SELF), L"風ダイヤル");
+  EXPECT_EQ(Text(&IAccessible::get_accName, dial, 1), L"針路");
+  EXPECT_EQ(Text(&IAccessible::get_accValue, dial, 2), L"360度");
+  EXPECT_EQ(Text(&IAccessible::get_accName, dial, 9), L"風速を上げる");
+  EXPECT_EQ(Text(&IAccessible::get_accDefaultAction, dial, 9), L"押す");
 }
 
 }  // namespace
