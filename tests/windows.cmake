@@ -40,7 +40,7 @@ set(QUOREL_TEST_LIBS dial gtest_main gdi32 user32 oleacc ole32 oleaut32 uuid)
 quorel_wine_test(win32_window_test win32_window_test.cpp)
 add_dependencies(win32_window_test quorel)
 # Once more with a Japanese user interface, which Wine takes from the locale LANG names; the one
-# test must be seen passing, not skipped. The machine need not have that locale: glibc's localedef
+# test must be seen passing. The machine need not have that locale: glibc's localedef
 # (the sources are Debian's locales) compiles it into the build folder, where LOCPATH points.
 set(QUOREL_LOCALES ${CMAKE_CURRENT_BINARY_DIR}/locale)
 find_program(LOCALEDEF localedef REQUIRED)
@@ -51,7 +51,7 @@ add_custom_target(japanese_locale ALL
                   DEPENDS ${QUOREL_LOCALES}/ja_JP.UTF-8/LC_MESSAGES/SYS_LC_MESSAGES)
 add_test(NAME win32_window_japanese
          COMMAND win32_window_test
-                 --gtest_filter=QuorelWindow.AJapaneseUiLanguageHearsTheDialInJapanese)
+                 --gtest_filter=QuorelWindow.TheTextsFollowTheUserInterfacesLanguage)
 set_tests_properties(win32_window_japanese PROPERTIES
                      ENVIRONMENT "LOCPATH=${QUOREL_LOCALES};LANG=ja_JP.UTF-8;LC_ALL=;LC_MESSAGES="
                      PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] 1 test\\.")
