@@ -44,9 +44,8 @@ class WindDial {
   // The value screen readers present as the one being worked on: Course when the dial first gains
   // the keyboard focus, then whichever value a key, a step button or a reader last worked on, kept
   // while the focus is away (in the menu, say) and announced again when it comes back. A change is
-  // told
-  // (ValueChanged) before its value is announced as current (CurrentChanged): a reader speaks
-  // only for the focused object, so it passes over the change and speaks the new value once, with
+  // told (ValueChanged) before its value is announced as current (CurrentChanged): a reader speaks
+  // for the focused object only, so it passes over the change and speaks the new value once, with
   // the focus; a change to the value that is current already it speaks as a change.
   DialValue Current() const { return current_; }
   // which becomes current, to be announced by AnnounceCurrent.
