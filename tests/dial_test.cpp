@@ -2,10 +2,8 @@
 
 #include <climits>
 #include <limits>
-#include <set>
 #include <stdexcept>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "dial/DialAccess.h"
@@ -258,21 +256,9 @@ TEST(DialAccess, TextsInEachLanguage) {
   EXPECT_EQ(ValueText(kJa, DialValue::WindSpeed, 25), "25");
   EXPECT_EQ(DialSummary(kJa, 30, 120, 25), "風ダイヤル: 針路 30度、風向 120度、風速 25");
   EXPECT_STREQ(ChildName(kJa, ChildOfButton(5)), "風速を上げる");
-  for (const auto& [tag, want] : {std::pair{"ja", kJa},
-                                  {"ja_JP.UTF-8", kJa},
-                                  {"ja-JP", kJa},
-                                  {"ja@modifier", kJa},
-                                  {"jam", kEn},
-                                  {"en_GB", kEn},
-                                  {"", kEn}}) {
-    EXPECT_EQ(LanguageOfTag(tag), want) << tag;
-  }
-  // Every child has a name of its own in each language.
-  for (const Language language : {kEn, kJa}) {
-    std::set<std::string> names;
-    for (int child = 0; child < kDialChildCount; ++child) names.insert(ChildName(language, child));
-    EXPECT_EQ(names.size(), std::size_t{kDialChildCount});
-  }
+  for (const char* tag : {"ja", "ja_JP.UTF-8", "ja-JP", "ja@modifier"})
+    EXPECT_EQ(LanguageOfTag(tag), kJa) << tag;
+  for (const char* tag : {"jam", "en_GB", ""}) EXPECT_EQ(LanguageOfTag(tag), kEn) << tag;
 }
 
 TEST(DialAccess, TheValuesCoverTheirButtonPairsAndTheButtonsTheirHitAreas) {
@@ -280,17 +266,11 @@ TEST(DialAccess, TheValuesCoverTheirButtonPairsAndTheButtonsTheirHitAreas) {
   EXPECT_EQ(ChildArea(ChildOfValue(DialValue::WindDirection)), (DialArea{10, 270, 45, 285}));
   EXPECT_EQ(ChildArea(ChildOfValue(DialValue::WindSpeed)), (DialArea{255, 270, 290, 285}));
   EXPECT_EQ(ChildArea(ChildOfButton(3)), (DialArea{30, 270, 45, 285}));
-  EXPECT_STREQ(ChildName(Language::English, ChildOfButton(0)), "Lower course");
-  EXPECT_STREQ(ChildName(Language::English, ChildOfButton(3)), "Raise wind direction");
   // A point finds the button under it, its value between the two buttons, nothing elsewhere.
   EXPECT_EQ(ChildAt(270, 25), ChildOfButton(0));
   EXPECT_EQ(ChildAt(272, 17), ChildOfValue(DialValue::Course));
   EXPECT_EQ(ChildAt(275, 285), ChildOfButton(5));
   EXPECT_EQ(ChildAt(150, 150), std::nullopt);
-  for (int button = 0; button < kStepButtonCount; ++button) {
-    const DialPoint centre = StepButtonArea(button).Centre();
-    EXPECT_EQ(StepButtonAt(centre.x, centre.y), button);
-  }
 }
 
 TEST_F(Face, InitialPictureFixedFigures) {
