@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
 #include <QScreen>
@@ -115,5 +116,24 @@ void TFQuorel::resizeEvent(QResizeEvent* event) {
 }
 
 void TFQuorel::contextMenuEvent(QContextMenuEvent* event) {
-  PopupMenu->popup(event->globalPos());
+  if (event->reason() == QContextMenuEvent::Keyboard) {
+    PopupFromKeyboard();
+  } else {
+    PopupMenu->popup(event->globalPos());
+  }
+}
+
+// The platform turns the menu key into a context-menu event itself; Shift+F10 it leaves as a key.
+void TFQuorel::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+    PopupFromKeyboard();
+  } else {
+    QWidget::keyPressEvent(event);
+  }
+}
+
+void TFQuorel::PopupFromKeyboard() {
+  const DialPoint at = dial != nullptr ? dial->KeyboardMenuPoint() : DialPoint{0, 0};
+  PopupMenu->popup(mapToGlobal(QPoint(at.x, at.y)));
+  PopupMenu->setActiveAction(PMenuAbout);
 }

@@ -35,10 +35,15 @@ class TFQuorel : public QWidget, public MenuCommands {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  // The right button, the menu key or Shift+F10, anywhere: the dial passes them on.
   void contextMenuEvent(QContextMenuEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   ScreenRoom Room() const;
+  // From the keyboard the menu opens where the dial's work is, its first item chosen, so that a
+  // screen reader speaks it and Enter takes it.
+  void PopupFromKeyboard();
 };
 
 extern TFQuorel* FQuorel;

@@ -118,12 +118,16 @@ void TFQuorel::CloseForm() {
 }
 
 // The right button anywhere, the dial included (its DefWindowProc hands WM_CONTEXTMENU up), or
-// the keyboard's menu key, which gives no position.
+// the keyboard: the menu key or Shift+F10, which give no position. From the keyboard the menu opens
+// where the dial's work is, its first item chosen (the Down key the menu's loop reads first), so
+// that a screen reader speaks it and Enter takes it.
 void TFQuorel::OpenPopupMenu(LPARAM at) {
   POINT point{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
   if (at == -1) {
-    point = {0, 0};
-    ClientToScreen(handle_, &point);
+    const DialPoint keyboard = dial ? dial->KeyboardMenuPoint() : DialPoint{0, 0};
+    point = {keyboard.x, keyboard.y};
+    ClientToScreen(dial ? dial->Handle() : handle_, &point);
+    PostMessageW(handle_, WM_KEYDOWN, VK_DOWN, 0);
   }
   PopupMenuClick(0);
   TrackPopupMenu(PopupMenu.get(), TPM_RIGHTBUTTON, point.x, point.y, 0, handle_, nullptr);
@@ -147,6 +151,14 @@ LRESULT TFQuorel::Dispatch(UINT message, WPARAM wp, LPARAM lp) {
     case WM_CONTEXTMENU:
       OpenPopupMenu(lp);
       return 0;
+    case WM_ACTIVATE:
+      if (LOWORD(wp) == WA_INACTIVE) {
+        focusBefore_ = IsChild(handle_, GetFocus()) ? GetFocus() : nullptr;
+      } else if (focusBefore_ != nullptr && IsChild(handle_, focusBefore_)) {
+        SetFocus(focusBefore_);
+        return 0;
+      }
+      break;
     // The form has the keys while the dial has not; Tab and Shift+Tab give them to the dial, the
     // one control that takes the focus.
     case WM_KEYDOWN:

@@ -53,6 +53,9 @@ class TFQuorel final : public MenuCommands {
   ScreenRoom Room() const;
 
   HWND handle_ = nullptr;
+  // The child that had the keyboard when the window was last deactivated (by About, say), to have
+  // it again when the window is activated; none before, so the window keeps it at start-up.
+  HWND focusBefore_ = nullptr;
 };
 
 extern TFQuorel* FQuorel;
