@@ -5,7 +5,7 @@ SETUP = ./scripts/setup.sh --log $(BUILD)/setup.log
 CONFIGURE = cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 VERSION = $(shell sed -n 's/^project.Quorel VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 
-.PHONY: all setup build test run package bench startup check fuzz leakcheck mingw-core golden \
+.PHONY: all setup build test run package bench startup check fuzz leakcheck orca mingw-core golden \
   windows windows-test windows-bench windows-package arm64 arm64-test package-arm64 armhf-test clean
 
 all: build
@@ -84,6 +84,14 @@ leakcheck:
 	@$(CONFIGURE)
 	@cmake --build $(BUILD) -j $(JOBS) --target storm_test
 	@./scripts/leakcheck.sh $(BUILD)
+
+# Orca speaks the dial on a virtual display as a blind user hears it; not among the CTest tests,
+# as Orca's timing varies with the machine's load.
+orca:
+	@$(SETUP) orca
+	@$(CONFIGURE)
+	@cmake --build $(BUILD) -j $(JOBS) --target quorel
+	@./tests/orca_test.sh $(BUILD)/quorel $(BUILD)/orca
 
 # The toolkit-free core and its tests compiled for 32-bit Windows with MinGW-w64, warnings as
 # errors; the objects go to $(BUILD)/mingw-core. `make test` runs the same check when the

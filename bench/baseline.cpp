@@ -2,6 +2,7 @@
 #include <QPainter>
 
 #include "bench/FirstFrame.h"
+#include "dial/WindDial.h"
 
 namespace {
 
@@ -15,7 +16,7 @@ class Black : public QWidget {
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   Black window;
-  window.resize(300, 300);
+  window.resize(WindDial::kSize, WindDial::kSize);
   FirstFrameProbe probe(&window);
   window.show();
   return app.exec();

@@ -2,10 +2,14 @@
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
+#include <QScreen>
+#include <climits>
 
 #include "app/AppRules.h"
+#include "app/ClientSize.h"
 #include "qt/Kwind.h"
 #include "qt/QuorelApp.h"
 
@@ -15,6 +19,13 @@ namespace {
 
 QString FromUtf16(std::u16string_view text) {
   return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+WindowShow Show(Qt::WindowStates state) {
+  if (state & Qt::WindowMinimized) return WindowShow::Minimised;
+  if (state & Qt::WindowFullScreen) return WindowShow::FullScreen;
+  if (state & Qt::WindowMaximized) return WindowShow::Maximised;
+  return WindowShow::Normal;
 }
 
 QString Title() {
@@ -31,7 +42,8 @@ TFQuorel::TFQuorel(QWidget* parent) : QWidget(parent) {
   setFont(tahoma);
   setBackgroundRole(QPalette::Button);
   setAutoFillBackground(true);
-  resize(kClientSize, kClientSize);
+  const Extent initial = InitialClientSize(Room());
+  resize(initial.width, initial.height);
 
   PopupMenu = new QMenu(this);
   auto addItem = [this](const MenuItem& item) {
@@ -56,8 +68,9 @@ TFQuorel::TFQuorel(QWidget* parent) : QWidget(parent) {
 }
 
 void TFQuorel::FormCreate() {
+  // The dial keeps its own size, whatever the screen allowed the form, so that it shows whole
+  // once the form has room for it.
   dial = new TKWind(this);
-  dial->resize(width(), height());
   // Qt would give the first widget that takes Tab the focus when the window is first activated;
   // the form keeps it, so the dial gets the keys only from a press or Tab.
   setFocus();
@@ -68,11 +81,19 @@ void TFQuorel::FormClose() {
   dial = nullptr;
 }
 
-// Snaps the client area back to 300 x 300; a resize to the current size raises no further event,
-// which ends the chain. A maximised or full-screen window keeps the dial at the top-left.
 void TFQuorel::FormResize() {
-  if (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) return;
-  if (size() != QSize(kClientSize, kClientSize)) resize(kClientSize, kClientSize);
+  if (const auto snap = SnapBackClientSize(Show(windowState()), {width(), height()}, Room())) {
+    resize(snap->width, snap->height);
+  }
+}
+
+// In logical pixels, as the form is sized. Before the window is on the screen its frame is not
+// known; without a screen nothing bounds the window.
+ScreenRoom TFQuorel::Room() const {
+  const QSize frame = frameGeometry().size() - size();
+  const QScreen* on = screen();
+  const QSize area = on != nullptr ? on->availableGeometry().size() : QSize(INT_MAX, INT_MAX);
+  return {{area.width(), area.height()}, {frame.width(), frame.height()}};
 }
 
 QString TFQuorel::AboutText() {
@@ -95,5 +116,24 @@ void TFQuorel::resizeEvent(QResizeEvent* event) {
 }
 
 void TFQuorel::contextMenuEvent(QContextMenuEvent* event) {
-  PopupMenu->popup(event->globalPos());
+  if (event->reason() == QContextMenuEvent::Keyboard) {
+    PopupFromKeyboard();
+  } else {
+    PopupMenu->popup(event->globalPos());
+  }
+}
+
+// The platform turns the menu key into a context-menu event itself; Shift+F10 it leaves as a key.
+void TFQuorel::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+    PopupFromKeyboard();
+  } else {
+    QWidget::keyPressEvent(event);
+  }
+}
+
+void TFQuorel::PopupFromKeyboard() {
+  const DialPoint at = dial != nullptr ? dial->KeyboardMenuPoint() : DialPoint{0, 0};
+  PopupMenu->popup(mapToGlobal(QPoint(at.x, at.y)));
+  PopupMenu->setActiveAction(PMenuAbout);
 }

@@ -142,7 +142,7 @@ void TKWind::paintEvent(QPaintEvent*) {
 }
 
 // Qt announces the dial itself as focused once this handler has returned, so the current value's
-// slider is announced after that: at the next change, or when the event loop comes round.
+// spin button is announced after that: at the next change, or when the event loop comes round.
 void TKWind::focusInEvent(QFocusEvent* event) {
   QWidget::focusInEvent(event);
   FocusGained();
@@ -174,7 +174,10 @@ void TKWind::keyPressEvent(QKeyEvent* event) {
 void TKWind::mousePressEvent(QMouseEvent* event) {
   QWidget::mousePressEvent(event);
   event->accept();
+  Press(event->position().toPoint());
+}
+
+void TKWind::Press(QPoint at) {
   setFocus(Qt::MouseFocusReason);
-  const QPoint at = event->position().toPoint();
   MouseDown(at.x(), at.y());
 }

@@ -15,6 +15,10 @@ class TKWind : public QWidget, public WindDial {
   // Maps a Qt key to the virtual-key code the dial's key table uses; 0 for any other key.
   static int VirtualKey(int qtKey);
 
+  // A press of any mouse button at a client pixel: the dial takes the focus, then the step button
+  // there, if any, steps. Screen readers press the step buttons through this too.
+  void Press(QPoint at);
+
  protected:
   void Invalidate() override { update(); }
   int ClientWidth() const override { return width(); }

@@ -1,6 +1,7 @@
 #include "qt/KwindAccessible.h"
 
 #include <QAccessibleWidget>
+#include <QLocale>
 #include <array>
 
 #include "dial/DialAccess.h"
@@ -8,12 +9,10 @@
 
 namespace {
 
-// The sliders are listed in the order of the value table.
-DialValue SliderValue(int index) {
-  return kDialValues[index].value;
-}
-int SliderIndex(DialValue which) {
-  return static_cast<int>(which);
+// The first of the languages the user reads the desktop in.
+Language UiLanguage() {
+  const QStringList languages = QLocale::system().uiLanguages();
+  return LanguageOfTag(languages.isEmpty() ? std::string() : languages.first().toStdString());
 }
 
 class WindDialAccessible : public QAccessibleWidget {
@@ -22,9 +21,10 @@ class WindDialAccessible : public QAccessibleWidget {
   ~WindDialAccessible() override;
 
   TKWind* dial() const { return static_cast<TKWind*>(widget()); }
+  Language language() const { return language_; }
 
   QString text(QAccessible::Text t) const override;
-  int childCount() const override { return kDialValueCount; }
+  int childCount() const override { return kDialChildCount; }
   QAccessibleInterface* child(int index) const override;
   int indexOfChild(const QAccessibleInterface* child) const override;
   QAccessibleInterface* childAt(int x, int y) const override;
@@ -34,13 +34,14 @@ class WindDialAccessible : public QAccessibleWidget {
   QRect OnScreen(const DialArea& area) const;
 
  private:
-  std::array<QAccessible::Id, kDialValueCount> children_{};
+  const Language language_;
+  std::array<QAccessible::Id, kDialChildCount> children_{};
 };
 
-class DialValueAccessible : public QAccessibleInterface, public QAccessibleValueInterface {
+// What the dial's children share: a part of the dial, without an object of its own.
+class DialPartAccessible : public QAccessibleInterface {
  public:
-  DialValueAccessible(WindDialAccessible* parent, DialValue which)
-      : parent_(parent), rule_(RuleOf(which)) {}
+  DialPartAccessible(WindDialAccessible* parent, int child) : parent_(parent), child_(child) {}
 
   bool isValid() const override { return parent_->isValid(); }
   QObject* object() const override { return nullptr; }
@@ -50,35 +51,53 @@ class DialValueAccessible : public QAccessibleInterface, public QAccessibleValue
   int childCount() const override { return 0; }
   int indexOfChild(const QAccessibleInterface*) const override { return -1; }
   QAccessibleInterface* childAt(int, int) const override { return nullptr; }
-  // The pair of step buttons that changes the value.
-  QRect rect() const override { return parent_->OnScreen(StepButtonPair(rule_.value)); }
-  QAccessible::Role role() const override { return QAccessible::Slider; }
+  QRect rect() const override { return parent_->OnScreen(ChildArea(child_)); }
   void setText(QAccessible::Text, const QString&) override {}
+
+ protected:
+  QString Name() const { return QString::fromUtf8(ChildName(parent_->language(), child_)); }
+  // The dial, while it is there.
+  TKWind* Dial() const { return isValid() ? parent_->dial() : nullptr; }
+
+  WindDialAccessible* parent_;
+  const int child_;
+};
+
+// A value as a spin button whose text is the value with its unit, as the value reads.
+class DialValueAccessible : public DialPartAccessible,
+                            public QAccessibleValueInterface,
+                            public QAccessibleTextInterface {
+ public:
+  DialValueAccessible(WindDialAccessible* parent, int child)
+      : DialPartAccessible(parent, child), rule_(RuleOf(*ValueOfChild(child))) {}
+
+  QAccessible::Role role() const override { return QAccessible::SpinBox; }
 
   QString text(QAccessible::Text t) const override {
     switch (t) {
       case QAccessible::Name:
-        return QString::fromUtf8(rule_.name);
+        return Name();
       case QAccessible::Value:
-        return QString::fromStdString(ValueText(rule_.value, Value()));
+        return ValueText();
       case QAccessible::Description:
-        return QString::fromUtf8(HowToChange(rule_.value));
+        return QString::fromUtf8(HowToChange(parent_->language(), rule_.value));
       default:
         return {};
     }
   }
 
-  // Every slider can take the focus; the current one has it while the dial has the keyboard.
+  // Every value can take the focus; the current one has it while the dial has the keyboard.
   QAccessible::State state() const override {
     QAccessible::State s = parent_->state();
     s.focusable = true;
-    s.focused = s.focused && IsCurrent();
+    s.focused = s.focused && Dial() != nullptr && Dial()->Current() == rule_.value;
     return s;
   }
 
   void* interface_cast(QAccessible::InterfaceType type) override {
-    return type == QAccessible::ValueInterface ? static_cast<QAccessibleValueInterface*>(this)
-                                               : nullptr;
+    if (type == QAccessible::ValueInterface) return static_cast<QAccessibleValueInterface*>(this);
+    if (type == QAccessible::TextInterface) return static_cast<QAccessibleTextInterface*>(this);
+    return nullptr;
   }
 
   QVariant currentValue() const override { return Value(); }
@@ -89,22 +108,75 @@ class DialValueAccessible : public QAccessibleInterface, public QAccessibleValue
   void setCurrentValue(const QVariant& value) override {
     bool ok = false;
     const double v = value.toDouble(&ok);
-    if (ok && isValid()) SetFromScreenReader(*parent_->dial(), rule_.value, v);
+    if (ok && Dial() != nullptr) SetFromScreenReader(*Dial(), rule_.value, v);
+  }
+
+  // The text cannot be edited, selected or scrolled; it has no caret but its start.
+  QString text(int startOffset, int endOffset) const override {
+    return ValueText().mid(startOffset, endOffset - startOffset);
+  }
+  int characterCount() const override { return static_cast<int>(ValueText().size()); }
+  int cursorPosition() const override { return 0; }
+  void setCursorPosition(int) override {}
+  void selection(int, int* startOffset, int* endOffset) const override {
+    *startOffset = *endOffset = 0;
+  }
+  int selectionCount() const override { return 0; }
+  void addSelection(int, int) override {}
+  void removeSelection(int) override {}
+  void setSelection(int, int, int) override {}
+  QRect characterRect(int) const override { return {}; }
+  int offsetAtPoint(const QPoint&) const override { return -1; }
+  void scrollToSubstring(int, int) override {}
+  QString attributes(int, int* startOffset, int* endOffset) const override {
+    *startOffset = *endOffset = 0;
+    return {};
   }
 
  private:
-  int Value() const { return isValid() ? parent_->dial()->Value(rule_.value) : 0; }
-  bool IsCurrent() const { return isValid() && parent_->dial()->Current() == rule_.value; }
+  int Value() const { return Dial() != nullptr ? Dial()->Value(rule_.value) : 0; }
+  QString ValueText() const {
+    return QString::fromStdString(::ValueText(parent_->language(), rule_.value, Value()));
+  }
 
-  WindDialAccessible* parent_;
   const DialValueRule& rule_;
 };
 
+// A step button, which a reader presses as the mouse would.
+class StepButtonAccessible : public DialPartAccessible, public QAccessibleActionInterface {
+ public:
+  using DialPartAccessible::DialPartAccessible;
+
+  QAccessible::Role role() const override { return QAccessible::Button; }
+  QString text(QAccessible::Text t) const override {
+    return t == QAccessible::Name ? Name() : QString();
+  }
+  QAccessible::State state() const override {
+    QAccessible::State s;
+    s.invisible = parent_->state().invisible;
+    return s;
+  }
+  void* interface_cast(QAccessible::InterfaceType type) override {
+    return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this)
+                                                : nullptr;
+  }
+
+  QStringList actionNames() const override { return {pressAction()}; }
+  QStringList keyBindingsForAction(const QString&) const override { return {}; }
+  void doAction(const QString& action) override {
+    if (action != pressAction() || Dial() == nullptr) return;
+    const DialPoint at = ChildArea(child_).Centre();
+    Dial()->Press(QPoint(at.x, at.y));
+  }
+};
+
 WindDialAccessible::WindDialAccessible(TKWind* dial)
-    : QAccessibleWidget(dial, QAccessible::Grouping, QString::fromUtf8(kDialAccessName)) {
-  for (int i = 0; i < kDialValueCount; ++i) {
-    children_[i] =
-        QAccessible::registerAccessibleInterface(new DialValueAccessible(this, SliderValue(i)));
+    : QAccessibleWidget(dial, QAccessible::Grouping), language_(UiLanguage()) {
+  for (int i = 0; i < kDialChildCount; ++i) {
+    QAccessibleInterface* part =
+        ValueOfChild(i) ? static_cast<QAccessibleInterface*>(new DialValueAccessible(this, i))
+                        : new StepButtonAccessible(this, i);
+    children_[i] = QAccessible::registerAccessibleInterface(part);
   }
 }
 
@@ -114,18 +186,20 @@ WindDialAccessible::~WindDialAccessible() {
 }
 
 QString WindDialAccessible::text(QAccessible::Text t) const {
+  if (t == QAccessible::Name) return QString::fromUtf8(TextsIn(language_).dialName);
   if (t != QAccessible::Description) return QAccessibleWidget::text(t);
   const TKWind* d = dial();
-  return QString::fromStdString(DialSummary(d->course(), d->windDirection(), d->windSpeed()));
+  return QString::fromStdString(
+      DialSummary(language_, d->course(), d->windDirection(), d->windSpeed()));
 }
 
 QAccessibleInterface* WindDialAccessible::child(int index) const {
-  if (index < 0 || index >= kDialValueCount) return nullptr;
+  if (index < 0 || index >= kDialChildCount) return nullptr;
   return QAccessible::accessibleInterface(children_[index]);
 }
 
 int WindDialAccessible::indexOfChild(const QAccessibleInterface* child) const {
-  for (int i = 0; i < kDialValueCount; ++i) {
+  for (int i = 0; i < kDialChildCount; ++i) {
     if (QAccessible::accessibleInterface(children_[i]) == child) return i;
   }
   return -1;
@@ -133,13 +207,13 @@ int WindDialAccessible::indexOfChild(const QAccessibleInterface* child) const {
 
 QAccessibleInterface* WindDialAccessible::childAt(int x, int y) const {
   const QPoint at = dial()->mapFromGlobal(QPoint(x, y));
-  const auto slider = SliderAt(at.x(), at.y());
-  return slider ? child(SliderIndex(*slider)) : nullptr;
+  const auto found = ChildAt(at.x(), at.y());
+  return found ? child(*found) : nullptr;
 }
 
 QAccessibleInterface* WindDialAccessible::focusChild() const {
   if (!dial()->hasFocus()) return nullptr;
-  return child(SliderIndex(dial()->Current()));
+  return child(ChildOfValue(dial()->Current()));
 }
 
 QRect WindDialAccessible::OnScreen(const DialArea& area) const {
@@ -148,10 +222,10 @@ QRect WindDialAccessible::OnScreen(const DialArea& area) const {
 }
 
 // Nobody listens unless assistive technology is on; the interfaces are not worth building then.
-QAccessibleInterface* Slider(TKWind* dial, DialValue which) {
+QAccessibleInterface* ValueSpinBox(TKWind* dial, DialValue which) {
   if (!QAccessible::isActive()) return nullptr;
   QAccessibleInterface* face = QAccessible::queryAccessibleInterface(dial);
-  return face != nullptr ? face->child(SliderIndex(which)) : nullptr;
+  return face != nullptr ? face->child(ChildOfValue(which)) : nullptr;
 }
 
 }  // namespace
@@ -162,16 +236,16 @@ QAccessibleInterface* WindDialAccessibleFactory(const QString&, QObject* object)
 }
 
 void NotifyDialFocus(TKWind* dial, DialValue which) {
-  QAccessibleInterface* slider = Slider(dial, which);
-  if (slider == nullptr) return;
-  QAccessibleEvent event(slider, QAccessible::Focus);
+  QAccessibleInterface* value = ValueSpinBox(dial, which);
+  if (value == nullptr) return;
+  QAccessibleEvent event(value, QAccessible::Focus);
   QAccessible::updateAccessibility(&event);
 }
 
 void NotifyDialValueChanged(TKWind* dial, DialValue which) {
-  QAccessibleInterface* slider = Slider(dial, which);
-  if (slider == nullptr || slider->valueInterface() == nullptr) return;
-  QAccessibleValueChangeEvent changed(slider, slider->valueInterface()->currentValue());
+  QAccessibleInterface* value = ValueSpinBox(dial, which);
+  if (value == nullptr || value->valueInterface() == nullptr) return;
+  QAccessibleValueChangeEvent changed(value, value->valueInterface()->currentValue());
   QAccessible::updateAccessibility(&changed);
   QAccessibleEvent described(dial, QAccessible::DescriptionChanged);
   QAccessible::updateAccessibility(&described);

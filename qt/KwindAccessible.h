@@ -1,6 +1,7 @@
-// The wind dial for screen readers: the dial is a group named "Wind dial" with one slider child
-// per value, each reading and setting its value through the dial's own rules. The slider of the
-// current value carries the focus while the dial has the keyboard.
+// The wind dial for screen readers: a group named "Wind dial" with the children DialAccess lists,
+// in the user's language: a spin button per value, reading and setting it through the dial's own
+// rules, and a push button per step button, which a reader presses as the mouse does. The current
+// value's spin button carries the focus while the dial has the keyboard.
 #pragma once
 
 #include <QAccessibleInterface>
@@ -14,8 +15,8 @@ class TKWind;
 // For QAccessible::installFactory: the dial's interface for a TKWind, nullptr for anything else.
 QAccessibleInterface* WindDialAccessibleFactory(const QString& key, QObject* object);
 
-// Sends the focus event of the slider that shows which.
+// Sends the focus event of the spin button that shows which.
 void NotifyDialFocus(TKWind* dial, DialValue which);
 
-// Sends the value-change event of the slider that shows which, and the dial's new description.
+// Sends the value-change event of the spin button that shows which, and the dial's new description.
 void NotifyDialValueChanged(TKWind* dial, DialValue which);

@@ -2,8 +2,9 @@
 # Installs the Debian packages that the named make targets need, when any is missing, so that
 # `make run` pulls in no test tools and `make test` no fuzzer, valgrind or benchmark library.
 # Usage: scripts/setup.sh [--log FILE] TARGET...
-#   TARGET: run, test, check, fuzz, leakcheck, bench, startup, package, windows, windows-test,
-#           windows-bench, windows-package, arm64, arm64-test, package-arm64, armhf-test, or all
+#   TARGET: run, test, check, fuzz, leakcheck, orca, bench, startup, package, windows,
+#           windows-test, windows-bench, windows-package, arm64, arm64-test, package-arm64,
+#           armhf-test, or all
 #   FILE: where apt's output goes (build/setup.log)
 # Exits 75 when the packages could not be installed because the registry failed an index.
 set -eu
@@ -24,6 +25,9 @@ test="$package libgtest-dev qt6-base-private-dev zlib1g-dev desktop-file-utils a
 lintian g++-mingw-w64-i686 devscripts xvfb weston qt6-wayland"
 check="$test"
 leakcheck="$test valgrind"
+# Orca on a virtual display with a window manager, in a D-Bus session with the accessibility bus,
+# and xdotool to type.
+orca="$program xvfb xauth openbox dbus-daemon at-spi2-core orca xdotool"
 # Only the turtle, with clang's libFuzzer and sanitizer runtimes, and llvm-symbolizer so that a
 # finding's stack names functions and lines.
 fuzz="cmake make pkg-config libfreetype-dev libfontconfig-dev fonts-liberation2 \
@@ -32,11 +36,12 @@ bench="$program libbenchmark-dev"
 # quorel.exe: the 32-bit MinGW-w64 compiler (posix threads) and icotool for its icon.
 windows="cmake make g++-mingw-w64-i686-posix icoutils"
 # Its tests under Wine: GoogleTest's sources and zlib built for MinGW, a virtual display with a
-# window manager, the dial's fonts and a Japanese face for the menu. The 32-bit Wine itself is not
+# window manager, the dial's fonts and a Japanese face for the menu, and the sources of the
+# Japanese locale that a run with a Japanese user interface compiles. The 32-bit Wine itself is not
 # installed: scripts/wine32.sh unpacks it and its i386 libraries into the build folder, with apt
 # (always there) on a state of its own; fontconfig-config is the font setup it reads from /etc.
 windows_test="$windows libgtest-dev libz-mingw-w64-dev xvfb xauth openbox fontconfig-config \
-fonts-liberation2 fonts-ipafont-gothic"
+fonts-liberation2 fonts-ipafont-gothic locales"
 # The frame timed under that Wine, with the dial's fonts.
 windows_bench="$windows fontconfig-config fonts-liberation2"
 # The installer and the portable archive; the installer is tried under that Wine.
@@ -65,7 +70,7 @@ if [ "${1:-}" = --log ]; then
   log=${2:?"setup: --log needs a file"}
   shift 2
 fi
-targets="run, test, check, fuzz, leakcheck, bench, startup, package, windows, windows-test, \
+targets="run, test, check, fuzz, leakcheck, orca, bench, startup, package, windows, windows-test, \
 windows-bench, windows-package, arm64, arm64-test, package-arm64, armhf-test, all"
 [ $# -gt 0 ] || { echo "usage: $0 [--log FILE] TARGET... ($targets)" >&2; exit 2; }
 
@@ -77,6 +82,7 @@ for target in "$@"; do
     check) packages="$packages $check" ;;
     fuzz) packages="$packages $fuzz" ;;
     leakcheck) packages="$packages $leakcheck" ;;
+    orca) packages="$packages $orca" ;;
     bench) packages="$packages $bench" ;;
     startup) packages="$packages $startup" ;;
     package) packages="$packages $package" ;;
@@ -88,8 +94,8 @@ for target in "$@"; do
     arm64-test) packages="$packages $arm64_test" ;;
     package-arm64) packages="$packages $package_arm64" ;;
     armhf-test) packages="$packages $armhf_test" ;;
-    all) packages="$packages $leakcheck $fuzz $startup $windows_test $windows_package $arm64_test \
-$package_arm64 $armhf_test" ;;
+    all) packages="$packages $leakcheck $fuzz $orca $startup $windows_test $windows_package \
+$arm64_test $package_arm64 $armhf_test" ;;
     *)
       echo "setup: no target $target ($targets)" >&2
       exit 2

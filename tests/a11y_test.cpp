@@ -1,5 +1,6 @@
-// The dial as a screen reader sees it: three named sliders that read and set the values under the
-// dial's own rules, and the focus and value events that make every change heard.
+// The dial as a screen reader sees it: three named spin buttons that read and set the values under
+// the dial's own rules, six step buttons it can press, and the focus and value events that make
+// every change heard once.
 #include <QtGui/private/qguiapplication_p.h>
 #include <gtest/gtest.h>
 #include <qpa/qplatformaccessibility.h>
@@ -7,6 +8,9 @@
 
 #include <QAccessible>
 #include <QAccessibleValueChangeEvent>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -63,7 +67,7 @@ class A11yTest : public FormTest {
     ASSERT_NO_FATAL_FAILURE(FormTest::SetUp());
     face = QAccessible::queryAccessibleInterface(dial);
     ASSERT_NE(face, nullptr);
-    ASSERT_EQ(face->childCount(), 3);
+    ASSERT_EQ(face->childCount(), 9);
   }
 
   QAccessibleValueInterface* Value(int index) {
@@ -74,7 +78,7 @@ class A11yTest : public FormTest {
   QAccessibleInterface* face = nullptr;
 };
 
-TEST_F(A11yTest, DialIsAGroupOfThreeSlidersWithRangesAndValues) {
+TEST_F(A11yTest, DialIsAGroupOfThreeSpinButtonsWithRangesAndValuesAndSixStepButtons) {
   EXPECT_EQ(face->text(QAccessible::Name), QStringLiteral("Wind dial"));
   dial->StepCourse(30);
   dial->StepWind(120);
@@ -95,15 +99,20 @@ TEST_F(A11yTest, DialIsAGroupOfThreeSlidersWithRangesAndValues) {
     ASSERT_NE(child, nullptr) << i;
     EXPECT_TRUE(child->isValid());
     EXPECT_EQ(child->text(QAccessible::Name), QString::fromUtf8(e.name));
-    EXPECT_EQ(child->role(), QAccessible::Slider) << e.name;
+    EXPECT_EQ(child->role(), QAccessible::SpinBox) << e.name;
     EXPECT_EQ(child->parent(), face) << e.name;
     EXPECT_EQ(face->indexOfChild(child), i) << e.name;
     EXPECT_EQ(child->text(QAccessible::Value), QString::fromUtf8(e.text)) << e.name;
+    // Readers say a spin button's value as its text, so the unit is heard too.
+    ASSERT_NE(child->textInterface(), nullptr) << e.name;
+    EXPECT_EQ(child->textInterface()->text(0, child->textInterface()->characterCount()),
+              QString::fromUtf8(e.text))
+        << e.name;
     EXPECT_FALSE(child->text(QAccessible::Description).isEmpty()) << e.name;
     EXPECT_TRUE(child->state().focusable) << e.name;
-    // A slider covers its pair of step buttons, and a point there finds it.
+    // A value covers its pair of step buttons; a point between the two finds it.
     EXPECT_EQ(child->rect().size(), QSize(36, 16)) << e.name;
-    EXPECT_EQ(face->childAt(child->rect().left(), child->rect().bottom()), child) << e.name;
+    EXPECT_EQ(face->childAt(child->rect().center().x(), child->rect().bottom()), child) << e.name;
     QAccessibleValueInterface* value = child->valueInterface();
     ASSERT_NE(value, nullptr) << e.name;
     EXPECT_EQ(value->currentValue().toInt(), e.value) << e.name;
@@ -111,11 +120,25 @@ TEST_F(A11yTest, DialIsAGroupOfThreeSlidersWithRangesAndValues) {
     EXPECT_EQ(value->maximumValue().toInt(), e.maximum) << e.name;
     EXPECT_EQ(value->minimumStepSize().toInt(), e.step) << e.name;
   }
+  const char* buttons[] = {"Lower course",         "Raise course",     "Lower wind direction",
+                           "Raise wind direction", "Lower wind speed", "Raise wind speed"};
+  for (int i = 3; i < 9; ++i) {
+    QAccessibleInterface* button = face->child(i);
+    ASSERT_NE(button, nullptr) << i;
+    EXPECT_EQ(button->text(QAccessible::Name), QString::fromUtf8(buttons[i - 3]));
+    EXPECT_EQ(button->role(), QAccessible::Button) << buttons[i - 3];
+    EXPECT_EQ(button->rect().size(), QSize(16, 16)) << buttons[i - 3];
+    EXPECT_EQ(face->childAt(button->rect().left(), button->rect().bottom()), button);
+    ASSERT_NE(button->actionInterface(), nullptr) << buttons[i - 3];
+    EXPECT_EQ(button->actionInterface()->actionNames(),
+              QStringList{QAccessibleActionInterface::pressAction()});
+  }
+  EXPECT_EQ(face->child(4)->rect().topLeft(), dial->mapToGlobal(QPoint(275, 10)));
   EXPECT_EQ(face->text(QAccessible::Description),
             QStringLiteral("Wind dial: course 30, wind 120 degrees at 25"));
   const QPoint centre = face->rect().center();
   EXPECT_EQ(face->childAt(centre.x(), centre.y()), nullptr);
-  EXPECT_EQ(face->child(3), nullptr);
+  EXPECT_EQ(face->child(9), nullptr);
   EXPECT_EQ(face->child(-1), nullptr);
 }
 
@@ -151,8 +174,9 @@ TEST_F(A11yTest, SettingAValueGoesThroughTheDialRuleAndRepaints) {
   }
 }
 
-// A reader that speaks only for the focused object must hear the slider's focus before its value.
-TEST_F(A11yTest, EveryChangeIsAnnouncedOnTheFocusedSliderWhateverMadeIt) {
+// A reader speaks only for the focused object, so it passes over a change to a value that is not
+// focused yet and speaks the new value once, when the focus comes to it.
+TEST_F(A11yTest, EveryChangeIsToldAndThenItsValueFocusedWhateverMadeIt) {
   std::vector<std::string> seen;
   {
     const Listening listening(&seen);
@@ -173,25 +197,38 @@ TEST_F(A11yTest, EveryChangeIsAnnouncedOnTheFocusedSliderWhateverMadeIt) {
     Value(1)->setCurrentValue(350);  // where it is
     Pump(10);
   }
-  EXPECT_EQ(seen, (std::vector<std::string>{"focus Wind dial", "focus Course", "Course = 10",
-                                            "Course = 360", "focus Wind direction",
-                                            "Wind direction = 350", "focus Wind speed",
-                                            "Wind speed = 1", "Wind speed = 0", "focus Course",
-                                            "Course = 20", "focus Wind speed", "Wind speed = 40"}));
+  EXPECT_EQ(seen, (std::vector<std::string>{
+                      "focus Wind dial", "focus Course", "Course = 10", "Course = 360",
+                      "Wind direction = 350", "focus Wind direction", "Wind speed = 1",
+                      "focus Wind speed", "Wind speed = 0", "Course = 20", "focus Course",
+                      "Wind speed = 40", "focus Wind speed"}));
 }
 
-// A press that gives the dial the focus on a step button goes straight to that button's slider.
-TEST_F(A11yTest, APressOnAButtonFocusesItsSlider) {
+// A press that gives the dial the focus on a step button goes straight to that button's value; a
+// screen reader's press on the step button does the same.
+TEST_F(A11yTest, APressOnAStepButtonFocusesItsValueWhoeverPresses) {
   std::vector<std::string> seen;
   {
     const Listening listening(&seen);
     Click({37, 277});  // wind up
     Pump(10);
   }
-  EXPECT_EQ(seen, (std::vector<std::string>{"focus Wind dial", "focus Wind direction",
-                                            "Wind direction = 10"}));
+  EXPECT_EQ(seen, (std::vector<std::string>{"focus Wind dial", "Wind direction = 10",
+                                            "focus Wind direction"}));
   EXPECT_TRUE(face->child(1)->state().focused);
   EXPECT_FALSE(face->child(0)->state().focused);
+
+  form->setFocus();
+  seen.clear();
+  {
+    const Listening listening(&seen);
+    face->child(8)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    Pump(10);
+  }
+  EXPECT_EQ(Of(dial), (Values{360, 10, 1}));
+  EXPECT_TRUE(dial->hasFocus());
+  EXPECT_EQ(seen,
+            (std::vector<std::string>{"focus Wind dial", "Wind speed = 1", "focus Wind speed"}));
 }
 
 TEST_F(A11yTest, TabAndShiftTabReachTheDialButTheWindowOpeningDoesNot) {
@@ -204,18 +241,63 @@ TEST_F(A11yTest, TabAndShiftTabReachTheDialButTheWindowOpeningDoesNot) {
     ASSERT_FALSE(dial->hasFocus());
     SendKey(form.get(), key, modifiers);
     EXPECT_TRUE(dial->hasFocus()) << key;
-    // Tab leaves the dial on Course, wherever the user last was.
-    EXPECT_TRUE(face->child(0)->state().focused) << key;
+    // The first focus starts at Course; a later one comes back to the value last worked on.
+    EXPECT_EQ(face->child(0)->state().focused, key == Qt::Key_Tab) << key;
     SendKey(form.get(), Qt::Key_End);
     EXPECT_TRUE(face->child(1)->state().focused) << key;
   }
 }
 
-TEST_F(A11yTest, TheSlidersGoWithTheDial) {
+// Shift+F10 and the menu key open the menu below the current value's buttons with its first item
+// chosen; Escape brings the focus back to the same value, which is heard again.
+TEST_F(A11yTest, TheMenuOpensFromTheKeyboardAndGivesTheCurrentValueBack) {
+  TakeFocus();
+  SendKey(form.get(), Qt::Key_End);
+  for (const bool menuKey : {false, true}) {
+    if (menuKey) {
+      QContextMenuEvent event(QContextMenuEvent::Keyboard, {0, 0}, dial->mapToGlobal(QPoint()));
+      QCoreApplication::sendEvent(dial, &event);
+    } else {
+      SendKey(form.get(), Qt::Key_F10, Qt::ShiftModifier);
+    }
+    ASSERT_TRUE(form->PopupMenu->isVisible()) << menuKey;
+    EXPECT_EQ(form->PopupMenu->activeAction(), form->PMenuAbout) << menuKey;
+    EXPECT_EQ(form->PopupMenu->pos(), dial->mapToGlobal(QPoint(10, 286))) << menuKey;
+    std::vector<std::string> seen;
+    {
+      const Listening listening(&seen);
+      SendKey(form->PopupMenu, Qt::Key_Escape);
+      // The offscreen platform has no window manager to hand the activation back to the form.
+      form->activateWindow();
+      PumpUntil([&] { return dial->hasFocus(); });
+      Pump(10);
+    }
+    EXPECT_FALSE(form->PopupMenu->isVisible()) << menuKey;
+    EXPECT_TRUE(dial->hasFocus()) << menuKey;
+    ASSERT_FALSE(seen.empty()) << menuKey;
+    EXPECT_EQ(seen.back(), "focus Wind direction") << menuKey;
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), "focus Course"), 0) << menuKey;
+  }
+}
+
+TEST_F(A11yTest, TheChildrenGoWithTheDial) {
   std::vector<QAccessible::Id> ids;
-  for (int i = 0; i < 3; ++i) ids.push_back(QAccessible::uniqueId(face->child(i)));
+  for (int i = 0; i < 9; ++i) ids.push_back(QAccessible::uniqueId(face->child(i)));
   form->FormClose();
   for (QAccessible::Id id : ids) EXPECT_EQ(QAccessible::accessibleInterface(id), nullptr);
+}
+
+// Run once more with LANG=ja_JP.UTF-8 (tests/CMakeLists.txt): the texts follow the desktop's
+// language, while the menu stays as it is.
+TEST_F(A11yTest, TheTextsFollowTheDesktopsLanguage) {
+  const bool japanese = qEnvironmentVariable("LANG").startsWith(QStringLiteral("ja"));
+  EXPECT_EQ(face->text(QAccessible::Name), japanese ? QStringLiteral("風ダイヤル") : "Wind dial");
+  EXPECT_EQ(face->child(0)->text(QAccessible::Name), japanese ? QStringLiteral("針路") : "Course");
+  EXPECT_EQ(face->child(1)->text(QAccessible::Value),
+            japanese ? QStringLiteral("360度") : "360 degrees");
+  EXPECT_EQ(face->child(8)->text(QAccessible::Name),
+            japanese ? QStringLiteral("風速を上げる") : "Raise wind speed");
+  EXPECT_EQ(form->PMenuExit->text(), QStringLiteral("終了(&X)"));
 }
 
 }  // namespace

@@ -151,7 +151,7 @@ TEST_F(FormTest, PressOutsideTheButtonsTakesFocusAndRepaintsOnly) {
   Click({40, 150});
   Pump();
   EXPECT_GE(paints.count, 1);
-  EXPECT_EQ(dial->turtle->bitmap->Width(), TFQuorel::kClientSize);
+  EXPECT_EQ(dial->turtle->bitmap->Width(), WindDial::kSize);
   EXPECT_EQ(Of(dial), (Values{360, 360, 0}));
 }
 
@@ -263,8 +263,9 @@ TEST_F(FormTest, ResizeSnapsBackWithoutALoop) {
     resizes.count = 0;
     form->resize(size);
     Pump();
-    EXPECT_EQ(form->size(), QSize(300, 300)) << size.width() << "x" << size.height();
-    EXPECT_EQ(dial->size(), QSize(300, 300));
+    EXPECT_EQ(form->size(), QSize(WindDial::kSize, WindDial::kSize))
+        << size.width() << "x" << size.height();
+    EXPECT_EQ(dial->size(), QSize(WindDial::kSize, WindDial::kSize));
     EXPECT_LE(resizes.count, 4);
   }
 }

@@ -39,10 +39,10 @@ struct Face : ::testing::Test {
   // the renderer is shared, so only the placement is under test.
   void ExpectText(const std::string& text, int height, int escapement, int x, int y) const {
     Bitmap ref;
-    ref.SetWidth(300);
-    ref.SetHeight(300);
+    ref.SetWidth(WindDial::kSize);
+    ref.SetHeight(WindDial::kSize);
     ref.SetFillColour(0);
-    ref.FillRect(0, 0, 300, 300);
+    ref.FillRect(0, 0, WindDial::kSize, WindDial::kSize);
     ref.SelectFont({"Arial", height, 400, escapement});
     ref.SetFontColour(0xFFFFFF);
     ref.TextOut(x, y, text);
@@ -131,7 +131,7 @@ TEST(DialRules, NearestAllowedRoundsToAStepWithinTheRange) {
                {kCourse, kInf, 100, 100}, {kWind, -kInf, 100, 100}};
   for (const Case& c : cases)
     EXPECT_EQ(NearestAllowed(c.which, c.v, c.current), c.want)
-        << RuleOf(c.which).name << " " << c.v;
+        << TextsOf(Language::English, c.which).name << " " << c.v;
   // Far beyond a turn: where it lands is not fixed, but it is a direction the keys could reach.
   const int far = NearestAllowed(DialValue::Course, 1e300, 100);
   EXPECT_TRUE(far >= 10 && far <= 360 && far % 10 == 0) << far;
@@ -206,16 +206,23 @@ class NarratedDial : public WindDial {
 
  protected:
   void CurrentChanged(DialValue which) override {
-    told.push_back(std::string("current ") + RuleOf(which).name);
+    told.push_back(std::string("current ") + TextsOf(Language::English, which).name);
   }
   void ValueChanged(DialValue which) override {
-    told.push_back(std::string(RuleOf(which).name) + " = " + std::to_string(Value(which)));
+    told.push_back(std::string(TextsOf(Language::English, which).name) + " = " +
+                   std::to_string(Value(which)));
   }
 };
 
-TEST(DialAccess, KeysAndButtonsMakeTheirValueCurrentBeforeChangingIt) {
+// A change is told first and its value then announced as current, so that a reader, which
+// speaks for the focused object only, hears the new value once, with the focus.
+TEST(DialAccess, KeysAndButtonsTellTheirChangeThenMakeTheirValueCurrent) {
   NarratedDial d;
-  EXPECT_EQ(d.Current(), DialValue::Course);
+  d.MakeCurrent(DialValue::WindSpeed);  // by a reader, before the dial ever had the focus
+  d.FocusGained();                      // the first focus starts at Course all the same
+  d.AnnounceCurrent();
+  EXPECT_EQ(d.told, std::vector<std::string>{"current Course"});
+  d.told.clear();
   d.KeyDown(kKeyPageDown);
   d.KeyDown(kKeyEnd);
   d.KeyDown(kKeyHome);
@@ -225,28 +232,50 @@ TEST(DialAccess, KeysAndButtonsMakeTheirValueCurrentBeforeChangingIt) {
   d.MouseDown(282, 17);
   d.MouseDown(17, 277);
   d.StepSpeed(5);  // set directly, not by the user: the current value stays
-  EXPECT_EQ(d.told, (std::vector<std::string>{
-                        "Course = 10", "current Wind direction", "Wind direction = 10",
-                        "Wind direction = 360", "current Wind speed", "Wind speed = 1",
-                        "current Course", "Course = 20", "current Wind direction",
-                        "Wind direction = 350", "Wind speed = 5"}));
+  EXPECT_EQ(d.told, (std::vector<std::string>{"Course = 10", "Wind direction = 10",
+                                              "current Wind direction", "Wind direction = 360",
+                                              "current Wind speed", "Wind speed = 1", "Course = 20",
+                                              "current Course", "Wind direction = 350",
+                                              "current Wind direction", "Wind speed = 5"}));
+  // The menu opens below the wind's buttons, and when the focus comes back from it, the wind is
+  // still the current value, announced again.
+  EXPECT_EQ(d.KeyboardMenuPoint(), (DialPoint{10, 286}));
+  d.told.clear();
   d.FocusGained();
-  EXPECT_EQ(d.Current(), DialValue::Course);
+  d.AnnounceCurrent();
+  EXPECT_EQ(d.told, std::vector<std::string>{"current Wind direction"});
 }
 
-TEST(DialAccess, TextsAndTheButtonPairsEachSliderCovers) {
-  EXPECT_EQ(ValueText(DialValue::Course, 100), "100 degrees");
-  EXPECT_EQ(ValueText(DialValue::WindDirection, 360), "360 degrees");
-  EXPECT_EQ(ValueText(DialValue::WindSpeed, 25), "25");
-  EXPECT_EQ(DialSummary(360, 360, 0), "Wind dial: course 360, wind 360 degrees at 0");
-  EXPECT_EQ(StepButtonPair(DialValue::Course), (DialArea{255, 10, 290, 25}));
-  EXPECT_EQ(StepButtonPair(DialValue::WindDirection), (DialArea{10, 270, 45, 285}));
-  EXPECT_EQ(StepButtonPair(DialValue::WindSpeed), (DialArea{255, 270, 290, 285}));
+TEST(DialAccess, TextsInEachLanguage) {
+  constexpr Language kEn = Language::English, kJa = Language::Japanese;
+  EXPECT_EQ(ValueText(kEn, DialValue::Course, 100), "100 degrees");
+  EXPECT_EQ(ValueText(kEn, DialValue::WindDirection, 360), "360 degrees");
+  EXPECT_EQ(ValueText(kEn, DialValue::WindSpeed, 25), "25");
+  EXPECT_EQ(DialSummary(kEn, 360, 360, 0), "Wind dial: course 360, wind 360 degrees at 0");
+  EXPECT_EQ(ValueText(kJa, DialValue::WindDirection, 10), "10度");
+  EXPECT_EQ(ValueText(kJa, DialValue::WindSpeed, 25), "25");
+  EXPECT_EQ(DialSummary(kJa, 30, 120, 25), "風ダイヤル: 針路 30度、風向 120度、風速 25");
+  EXPECT_STREQ(ChildName(kJa, ChildOfButton(5)), "風速を上げる");
+  for (const char* tag : {"ja", "ja_JP.UTF-8", "ja-JP", "ja@modifier"})
+    EXPECT_EQ(LanguageOfTag(tag), kJa) << tag;
+  for (const char* tag : {"jam", "en_GB", ""}) EXPECT_EQ(LanguageOfTag(tag), kEn) << tag;
+}
+
+TEST(DialAccess, TheValuesCoverTheirButtonPairsAndTheButtonsTheirHitAreas) {
+  EXPECT_EQ(ChildArea(ChildOfValue(DialValue::Course)), (DialArea{255, 10, 290, 25}));
+  EXPECT_EQ(ChildArea(ChildOfValue(DialValue::WindDirection)), (DialArea{10, 270, 45, 285}));
+  EXPECT_EQ(ChildArea(ChildOfValue(DialValue::WindSpeed)), (DialArea{255, 270, 290, 285}));
+  EXPECT_EQ(ChildArea(ChildOfButton(3)), (DialArea{30, 270, 45, 285}));
+  // A point finds the button under it, its value between the two buttons, nothing elsewhere.
+  EXPECT_EQ(ChildAt(270, 25), ChildOfButton(0));
+  EXPECT_EQ(ChildAt(272, 17), ChildOfValue(DialValue::Course));
+  EXPECT_EQ(ChildAt(275, 285), ChildOfButton(5));
+  EXPECT_EQ(ChildAt(150, 150), std::nullopt);
 }
 
 TEST_F(Face, InitialPictureFixedFigures) {
   Draw(360, 360, 0);
-  EXPECT_EQ(dial.turtle->bitmap->Width(), 300);
+  EXPECT_EQ(dial.turtle->bitmap->Width(), WindDial::kSize);
   EXPECT_EQ(CountIn(149, 44, 151, 56, kWhite), 3 * 13);  // index mark
   EXPECT_EQ(At(148, 50), kBlack);
   EXPECT_EQ(At(152, 50), kBlack);
@@ -372,8 +401,8 @@ TEST_F(Face, BusyDialDrawsNothingAndAFailedDrawingDoesNotFreezeIt) {
 TEST_F(Face, PaintCopiesTheWholePicture) {
   Capture target;
   dial.Paint(target);
-  ASSERT_EQ(target.width, 300);
-  ASSERT_EQ(target.height, 300);
+  ASSERT_EQ(target.width, WindDial::kSize);
+  ASSERT_EQ(target.height, WindDial::kSize);
   EXPECT_EQ(target.At(150, 50), 0xFFFFFFFFu);
   EXPECT_EQ(target.At(0, 0), 0xFF000000u);
   EXPECT_EQ(target.At(255, 10), 0xFFAAAAAAu);

@@ -1,10 +1,12 @@
 // The dial on screens with more device pixels than logical ones. The ratio comes from
 // QT_SCALE_FACTOR, which must be set before the application starts: CTest runs this program once
-// per ratio. Whole ratios must copy each dial pixel to a square block; others must smooth.
+// per ratio. Whole ratios must copy each dial pixel to a square block; others must smooth. At a
+// ratio so high that the screen cannot hold the dial, the form must not ask for more than it can.
 #include <gtest/gtest.h>
 
 #include <QImage>
 #include <QPixmap>
+#include <QScreen>
 #include <algorithm>
 #include <cmath>
 
@@ -47,7 +49,7 @@ TEST_F(HiDpiTest, WholeRatioCopiesEachDialPixelToASquareBlock) {
   ASSERT_EQ(ratio, std::floor(ratio)) << "QT_SCALE_FACTOR gave " << ratio;
   ASSERT_GE(ratio, 2);
   const int n = static_cast<int>(ratio);
-  const int side = TFQuorel::kClientSize;
+  const int side = WindDial::kSize;
   ASSERT_EQ(shot.size(), QSize(side * n, side * n));
   auto expectBlocks = [n](const QImage& image, auto want) {
     int wrong = 0;
@@ -71,7 +73,7 @@ TEST_F(HiDpiTest, WholeRatioCopiesEachDialPixelToASquareBlock) {
 // has.
 TEST_F(HiDpiTest, FractionalRatioIsSmoothed) {
   ASSERT_NE(ratio, std::floor(ratio)) << "QT_SCALE_FACTOR gave " << ratio;
-  const int side = TFQuorel::kClientSize;
+  const int side = WindDial::kSize;
   const int deviceSide = static_cast<int>(std::ceil(side * ratio));
   ASSERT_EQ(shot.size(), QSize(deviceSide, deviceSide));
   int blended = 0;
@@ -89,6 +91,18 @@ TEST_F(HiDpiTest, FractionalRatioIsSmoothed) {
     }
   }
   EXPECT_GT(blended, 1000);
+}
+
+TEST(SmallScreen, TheFormAsksForNoMoreThanTheScreenHolds) {
+  const auto form = ShowForm();
+  const QSize room = form->screen()->availableGeometry().size();
+  ASSERT_LT(room.height(), WindDial::kSize);
+  EXPECT_LE(form->width(), room.width());
+  EXPECT_LE(form->height(), room.height());
+  form->resize(room / 2);
+  Pump();
+  EXPECT_EQ(form->size(), room / 2);
+  EXPECT_EQ(form->dial->size(), QSize(WindDial::kSize, WindDial::kSize));
 }
 
 }  // namespace

@@ -15,7 +15,7 @@ if(NOT core_sources)
   message(FATAL_ERROR "mingw_core: no core sources under ${SOURCE_DIR}")
 endif()
 set(core_tests tests/bitmap_test.cpp tests/kg_test.cpp tests/dial_test.cpp tests/text_test.cpp
-    tests/apprules_test.cpp)
+    tests/apprules_test.cpp tests/clientsize_test.cpp)
 
 find_program(MINGW_CXX i686-w64-mingw32-g++-posix)
 if(NOT MINGW_CXX)

@@ -230,7 +230,7 @@ TEST(EventStorm, ValuesRangesSizeAndPictureHoldThroughout) {
     SCOPED_TRACE(testing::Message() << "after " << sent << " events");
     ASSERT_TRUE(storm.form->isVisible());
     ASSERT_NE(storm.form->dial, nullptr);
-    EXPECT_EQ(storm.form->size(), QSize(TFQuorel::kClientSize, TFQuorel::kClientSize));
+    EXPECT_EQ(storm.form->size(), QSize(WindDial::kSize, WindDial::kSize));
     EXPECT_EQ(storm.form->dial->geometry(), QRect(0, 0, WindDial::kSize, WindDial::kSize));
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
     const Values v = storm.Now();

@@ -146,34 +146,43 @@ int ShownDifference(HWND dial, const std::vector<std::uint32_t>& expected) {
   return differing;
 }
 
-BOOL CALLBACK NoteOpenMenu(HWND window, LPARAM found) {
+struct WindowSearch {
+  const wchar_t* windowClass;
+  bool found;
+};
+
+BOOL CALLBACK NoteOpen(HWND window, LPARAM search) {
+  auto* s = reinterpret_cast<WindowSearch*>(search);
   wchar_t cls[16] = {};
   GetClassNameW(window, cls, 16);
-  if (std::wstring(cls) == L"#32768" && IsWindowVisible(window)) {
-    *reinterpret_cast<bool*>(found) = true;
-  }
+  if (std::wstring(cls) == s->windowClass && IsWindowVisible(window)) s->found = true;
   return TRUE;
 }
 
-// Popup menus are top-level windows of the class "#32768".
+// Whether the thread shows a top-level window of the class: "#32768" for a popup menu, "#32770"
+// for a message box.
+bool IsOpen(DWORD thread, const wchar_t* windowClass) {
+  WindowSearch search{windowClass, false};
+  EnumThreadWindows(thread, NoteOpen, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 bool MenuIsOpen(DWORD thread) {
-  bool open = false;
-  EnumThreadWindows(thread, NoteOpenMenu, reinterpret_cast<LPARAM>(&open));
-  return open;
+  return IsOpen(thread, L"#32768");
 }
 
 TEST(QuorelWindow, ShowsTheDialAndKeepsItsSizeThenExitsWithZero) {
   Quorel quorel;
   ASSERT_NE(quorel.form, nullptr) << "no window of class TFQuorel";
   ASSERT_NE(quorel.dial, nullptr) << "no dial of class TKWind";
-  EXPECT_EQ(ClientSize(quorel.form).cx, 300);
-  EXPECT_EQ(ClientSize(quorel.form).cy, 300);
+  EXPECT_EQ(ClientSize(quorel.form).cx, WindDial::kSize);
+  EXPECT_EQ(ClientSize(quorel.form).cy, WindDial::kSize);
   EXPECT_EQ(ShownDifference(quorel.dial, Expected(360, 360, 0)), 0);
 
   SetWindowPos(quorel.form, nullptr, 0, 0, 520, 410, SWP_NOMOVE | SWP_NOZORDER);
   EXPECT_TRUE(WaitFor([&] {
     const SIZE s = ClientSize(quorel.form);
-    return s.cx == 300 && s.cy == 300;
+    return s.cx == WindDial::kSize && s.cy == WindDial::kSize;
   }));
 
   PostMessageW(quorel.dial, WM_KEYDOWN, VK_NEXT, 0);
@@ -193,14 +202,14 @@ TEST(QuorelWindow, ShowsTheDialAndKeepsItsSizeThenExitsWithZero) {
   EXPECT_EQ(quorel.ExitCode(), 0);
 }
 
-void SendKey(WORD key) {
-  INPUT input[2] = {};
-  for (INPUT& i : input) {
-    i.type = INPUT_KEYBOARD;
-    i.ki.wVk = key;
-  }
-  input[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(2, input, sizeof(INPUT));
+// A press and release of key, while held (if any) is down.
+void SendKey(WORD key, WORD held = 0) {
+  INPUT input[4] = {};
+  for (INPUT& i : input) i.type = INPUT_KEYBOARD;
+  input[0].ki.wVk = input[3].ki.wVk = held;
+  input[1].ki.wVk = input[2].ki.wVk = key;
+  input[2].ki.dwFlags = input[3].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(held != 0 ? 4 : 2, held != 0 ? input : input + 1, sizeof(INPUT));
 }
 
 void SendClick(HWND window, int x, int y) {
@@ -260,13 +269,39 @@ void PumpFor(DWORD ms) {
   }
 }
 
+VARIANT Child(LONG id) {
+  VARIANT child{};
+  child.vt = VT_I4;
+  child.lVal = id;
+  return child;
+}
+
+// The dial's MSAA object, as a screen reader in another process gets it.
+class Reader {
+ public:
+  explicit Reader(HWND dial) : com_(SUCCEEDED(CoInitialize(nullptr))) {
+    if (com_) {
+      AccessibleObjectFromWindow(dial, OBJID_CLIENT, IID_IAccessible,
+                                 reinterpret_cast<void**>(&object));
+    }
+  }
+  ~Reader() {
+    if (object != nullptr) object->Release();
+    if (com_) CoUninitialize();
+  }
+  Reader(const Reader&) = delete;
+  Reader& operator=(const Reader&) = delete;
+
+  IAccessible* object = nullptr;
+
+ private:
+  bool com_;
+};
+
 std::wstring Text(HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*), IAccessible* a,
                   LONG child) {
-  VARIANT id{};
-  id.vt = VT_I4;
-  id.lVal = child;
   BSTR text = nullptr;
-  if ((a->*get)(id, &text) != S_OK || text == nullptr) return L"(none)";
+  if ((a->*get)(Child(child), &text) != S_OK || text == nullptr) return L"(none)";
   std::wstring result(text, SysStringLen(text));
   SysFreeString(text);
   return result;
@@ -274,11 +309,8 @@ std::wstring Text(HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*),
 
 LONG Number(HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, VARIANT*), IAccessible* a,
             LONG child) {
-  VARIANT id{};
-  id.vt = VT_I4;
-  id.lVal = child;
   VARIANT out{};
-  if ((a->*get)(id, &out) != S_OK || out.vt != VT_I4) return -1;
+  if ((a->*get)(Child(child), &out) != S_OK || out.vt != VT_I4) return -1;
   return out.lVal;
 }
 
@@ -289,38 +321,32 @@ LONG Focused(IAccessible* a) {
 }
 
 HRESULT SetValue(IAccessible* a, LONG child, const wchar_t* value) {
-  VARIANT id{};
-  id.vt = VT_I4;
-  id.lVal = child;
   BSTR text = SysAllocString(value);
-  const HRESULT result = a->put_accValue(id, text);
+  const HRESULT result = a->put_accValue(Child(child), text);
   SysFreeString(text);
   return result;
 }
 
 // Through MSAA from another process, as screen readers read it.
-TEST(QuorelWindow, ScreenReadersReadTheSlidersSetOneAndFollowTheFocus) {
+TEST(QuorelWindow, ScreenReadersReadTheValuesSetOneAndFollowTheFocus) {
   Quorel quorel;
   ASSERT_NE(quorel.dial, nullptr);
-  ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
-  IAccessible* dial = nullptr;
-  ASSERT_EQ(AccessibleObjectFromWindow(quorel.dial, OBJID_CLIENT, IID_IAccessible,
-                                       reinterpret_cast<void**>(&dial)),
-            S_OK);
+  const Reader reader(quorel.dial);
+  IAccessible* dial = reader.object;
   ASSERT_NE(dial, nullptr);
   EXPECT_EQ(Text(&IAccessible::get_accName, dial, CHILDID_SELF), L"Wind dial");
   EXPECT_EQ(Text(&IAccessible::get_accDescription, dial, CHILDID_SELF),
             L"Wind dial: course 360, wind 360 degrees at 0");
   LONG count = 0;
   EXPECT_EQ(dial->get_accChildCount(&count), S_OK);
-  EXPECT_EQ(count, 3);
+  EXPECT_EQ(count, 9);
   const wchar_t* names[] = {L"Course", L"Wind direction", L"Wind speed"};
   const wchar_t* values[] = {L"360 degrees", L"360 degrees", L"0"};
   for (LONG child = 1; child <= 3; ++child) {
     EXPECT_EQ(Text(&IAccessible::get_accName, dial, child), names[child - 1]);
     EXPECT_EQ(Text(&IAccessible::get_accValue, dial, child), values[child - 1]);
     EXPECT_NE(Text(&IAccessible::get_accDescription, dial, child), L"(none)");
-    EXPECT_EQ(Number(&IAccessible::get_accRole, dial, child), ROLE_SYSTEM_SLIDER);
+    EXPECT_EQ(Number(&IAccessible::get_accRole, dial, child), ROLE_SYSTEM_SPINBUTTON);
     EXPECT_EQ(Number(&IAccessible::get_accState, dial, child), STATE_SYSTEM_FOCUSABLE);
   }
   EXPECT_EQ(Focused(dial), -1) << "nothing of the dial has the focus at start-up";
@@ -348,14 +374,88 @@ TEST(QuorelWindow, ScreenReadersReadTheSlidersSetOneAndFollowTheFocus) {
   PumpFor(500);
   UnhookWinEvent(hook);
   heard = nullptr;
-  // The system's own focus event for the dial (child 0) may come first.
+  // The system's own focus event for the dial (child 0) may come first. A change is told before
+  // the focus moves to its value, so that a reader speaks the new value once, with the focus.
   std::erase(seen, std::pair<DWORD, LONG>{EVENT_OBJECT_FOCUS, CHILDID_SELF});
   EXPECT_EQ(seen, (std::vector<std::pair<DWORD, LONG>>{{EVENT_OBJECT_VALUECHANGE, 3},
                                                        {EVENT_OBJECT_FOCUS, 1},
-                                                       {EVENT_OBJECT_FOCUS, 2},
-                                                       {EVENT_OBJECT_VALUECHANGE, 2}}));
-  dial->Release();
-  CoUninitialize();
+                                                       {EVENT_OBJECT_VALUECHANGE, 2},
+                                                       {EVENT_OBJECT_FOCUS, 2}}));
+}
+
+// The step buttons are push buttons whose default action presses them as the mouse does.
+TEST(QuorelWindow, ScreenReadersPressTheStepButtons) {
+  Quorel quorel;
+  ASSERT_NE(quorel.dial, nullptr);
+  const Reader reader(quorel.dial);
+  IAccessible* dial = reader.object;
+  ASSERT_NE(dial, nullptr);
+  for (LONG child = 4; child <= 9; ++child) {
+    EXPECT_EQ(Number(&IAccessible::get_accRole, dial, child), ROLE_SYSTEM_PUSHBUTTON);
+    EXPECT_EQ(Text(&IAccessible::get_accDefaultAction, dial, child), L"Press");
+    LONG left = 0, top = 0, width = 0, height = 0;
+    EXPECT_EQ(dial->accLocation(&left, &top, &width, &height, Child(child)), S_OK);
+    EXPECT_EQ(width, 16);
+    VARIANT hit{};
+    EXPECT_EQ(dial->accHitTest(left + width / 2, top + height / 2, &hit), S_OK);
+    EXPECT_EQ(hit.lVal, child);
+  }
+  EXPECT_EQ(Text(&IAccessible::get_accDefaultAction, dial, 3), L"(none)");
+  EXPECT_EQ(dial->accDoDefaultAction(Child(3)), DISP_E_MEMBERNOTFOUND);
+
+  EXPECT_EQ(dial->accDoDefaultAction(Child(9)), S_OK);
+  EXPECT_EQ(ShownDifference(quorel.dial, Expected(360, 360, 1)), 0) << "speed up pressed";
+  EXPECT_TRUE(WaitFor([&] { return Focused(dial) == 3; })) << "a press gives the dial the focus";
+}
+
+// Shift+F10 and the menu key open the menu with its first item chosen, so Enter takes About;
+// when the menu or the box closes, the value that was being changed has the focus again.
+TEST(QuorelWindow, TheMenuOpensFromTheKeyboardAndGivesTheCurrentValueBack) {
+  Quorel quorel;
+  ASSERT_NE(quorel.dial, nullptr);
+  const Reader reader(quorel.dial);
+  ASSERT_NE(reader.object, nullptr);
+  SetForegroundWindow(quorel.form);
+  ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == quorel.form; }));
+  SendClick(quorel.dial, 37, 277);  // wind up
+  ASSERT_TRUE(WaitFor([&] { return Focused(reader.object) == 2; }));
+
+  SendKey(VK_F10, VK_SHIFT);
+  ASSERT_TRUE(WaitFor([&] { return MenuIsOpen(quorel.ThreadId()); })) << "Shift+F10";
+  SendKey(VK_RETURN);
+  ASSERT_TRUE(WaitFor([&] { return IsOpen(quorel.ThreadId(), L"#32770"); }))
+      << "About, the first item";
+  SendKey(VK_RETURN);
+  EXPECT_TRUE(WaitFor([&] { return !IsOpen(quorel.ThreadId(), L"#32770"); }));
+  EXPECT_TRUE(WaitFor([&] { return Focused(reader.object) == 2; })) << "after About";
+
+  SendKey(VK_APPS);
+  ASSERT_TRUE(WaitFor([&] { return MenuIsOpen(quorel.ThreadId()); })) << "menu key";
+  SendKey(VK_ESCAPE);
+  EXPECT_TRUE(WaitFor([&] { return !MenuIsOpen(quorel.ThreadId()); }));
+  EXPECT_TRUE(WaitFor([&] { return Focused(reader.object) == 2; })) << "after the menu";
+  EXPECT_EQ(Differing(Screenshot(quorel.dial), Expected(360, 10, 0)), 0);
+}
+
+// Run once more with LANG=ja_JP.UTF-8 (tests/windows.cmake), which Wine must take for a Japanese
+// user interface: the texts follow it.
+TEST(QuorelWindow, TheTextsFollowTheUserInterfacesLanguage) {
+  wchar_t lang[64] = {};
+  GetEnvironmentVariableW(L"LANG", lang, 64);
+  const bool japanese = std::wstring(lang).starts_with(L"ja") ||
+                        PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE;
+  Quorel quorel;
+  ASSERT_NE(quorel.dial, nullptr);
+  const Reader reader(quorel.dial);
+  IAccessible* dial = reader.object;
+  ASSERT_NE(dial, nullptr);
+  EXPECT_EQ(Text(&IAccessible::get_accName, dial, CHILDID_SELF),
+            japanese ? L"風ダイヤル" : L"Wind dial");
+  EXPECT_EQ(Text(&IAccessible::get_accName, dial, 1), japanese ? L"針路" : L"Course");
+  EXPECT_EQ(Text(&IAccessible::get_accValue, dial, 2), japanese ? L"360度" : L"360 degrees");
+  EXPECT_EQ(Text(&IAccessible::get_accName, dial, 9),
+            japanese ? L"風速を上げる" : L"Raise wind speed");
+  EXPECT_EQ(Text(&IAccessible::get_accDefaultAction, dial, 9), japanese ? L"押す" : L"Press");
 }
 
 }  // namespace

@@ -2,9 +2,11 @@
 
 #include <windowsx.h>
 
+#include <climits>
 #include <stdexcept>
 
 #include "app/AppRules.h"
+#include "app/ClientSize.h"
 #include "win32/QuorelApp.h"
 
 TFQuorel* FQuorel = nullptr;
@@ -42,7 +44,8 @@ TFQuorel::TFQuorel(HINSTANCE instance) : PopupMenu(CreatePopupMenu()) {
                   Wide(item.caption).c_str());
     }
   }
-  const RECT frame = FrameFor(kClientSize, kClientSize);
+  const Extent initial = InitialClientSize(Room());
+  const RECT frame = FrameFor(initial.width, initial.height);
   CreateWindowExW(kExStyle, kClassName, Wide(kFormCaption).c_str(), kStyle, CW_USEDEFAULT,
                   CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top, nullptr,
                   nullptr, instance, this);
@@ -64,29 +67,45 @@ RECT TFQuorel::FrameFor(int clientWidth, int clientHeight) const {
   return frame;
 }
 
-// A failure here is reported and the window is still built, without whatever failed.
+// A failure here is reported and the window is still built, without whatever failed. The dial
+// keeps its own size, whatever the screen allowed the form, so that it shows whole once the form
+// has room for it.
 void TFQuorel::FormCreate() {
   dial = std::make_unique<TKWind>(handle_);
-  RECT client{};
-  GetClientRect(handle_, &client);
-  SetWindowPos(dial->Handle(), nullptr, 0, 0, client.right, client.bottom,
-               SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TFQuorel::FormClose() {
   dial.reset();
 }
 
-// Snaps the client area back to 300 x 300; a resize to the current size raises no further
-// WM_SIZE, which ends the chain. A maximised or minimised window is left as the system made it.
 void TFQuorel::FormResize() {
-  if (IsZoomed(handle_) || IsIconic(handle_)) return;
+  const WindowShow show = IsIconic(handle_)   ? WindowShow::Minimised
+                          : IsZoomed(handle_) ? WindowShow::Maximised
+                                              : WindowShow::Normal;
   RECT client{};
   GetClientRect(handle_, &client);
-  if (client.right == kClientSize && client.bottom == kClientSize) return;
-  const RECT frame = FrameFor(kClientSize, kClientSize);
-  SetWindowPos(handle_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  if (const auto snap = SnapBackClientSize(show, {client.right, client.bottom}, Room())) {
+    const RECT frame = FrameFor(snap->width, snap->height);
+    SetWindowPos(handle_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+// The work area of the window's monitor, or before the window exists of the primary monitor,
+// where the system places new windows; should neither be known, nothing bounds the window.
+ScreenRoom TFQuorel::Room() const {
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof(monitor);
+  RECT work{0, 0, INT_MAX, INT_MAX};
+  if (handle_ != nullptr &&
+      GetMonitorInfoW(MonitorFromWindow(handle_, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    work = monitor.rcWork;
+  } else if (RECT primary{}; SystemParametersInfoW(SPI_GETWORKAREA, 0, &primary, 0)) {
+    work = primary;
+  }
+  const RECT frame = FrameFor(0, 0);
+  return {{work.right - work.left, work.bottom - work.top},
+          {frame.right - frame.left, frame.bottom - frame.top}};
 }
 
 void TFQuorel::ShowAbout() {
@@ -99,12 +118,16 @@ void TFQuorel::CloseForm() {
 }
 
 // The right button anywhere, the dial included (its DefWindowProc hands WM_CONTEXTMENU up), or
-// the keyboard's menu key, which gives no position.
+// the keyboard: the menu key or Shift+F10, which give no position. From the keyboard the menu opens
+// where the dial's work is, its first item chosen (the Down key the menu's loop reads first), so
+// that a screen reader speaks it and Enter takes it.
 void TFQuorel::OpenPopupMenu(LPARAM at) {
   POINT point{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
   if (at == -1) {
-    point = {0, 0};
-    ClientToScreen(handle_, &point);
+    const DialPoint keyboard = dial ? dial->KeyboardMenuPoint() : DialPoint{0, 0};
+    point = {keyboard.x, keyboard.y};
+    ClientToScreen(dial ? dial->Handle() : handle_, &point);
+    PostMessageW(handle_, WM_KEYDOWN, VK_DOWN, 0);
   }
   PopupMenuClick(0);
   TrackPopupMenu(PopupMenu.get(), TPM_RIGHTBUTTON, point.x, point.y, 0, handle_, nullptr);
@@ -128,6 +151,14 @@ LRESULT TFQuorel::Dispatch(UINT message, WPARAM wp, LPARAM lp) {
     case WM_CONTEXTMENU:
       OpenPopupMenu(lp);
       return 0;
+    case WM_ACTIVATE:
+      if (LOWORD(wp) == WA_INACTIVE) {
+        focusBefore_ = IsChild(handle_, GetFocus()) ? GetFocus() : nullptr;
+      } else if (focusBefore_ != nullptr && IsChild(handle_, focusBefore_)) {
+        SetFocus(focusBefore_);
+        return 0;
+      }
+      break;
     // The form has the keys while the dial has not; Tab and Shift+Tab give them to the dial, the
     // one control that takes the focus.
     case WM_KEYDOWN:

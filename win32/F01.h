@@ -15,14 +15,15 @@ struct MenuDestroy {
 };
 using MenuPtr = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDestroy>;
 
+struct ScreenRoom;
+
 class TFQuorel final : public MenuCommands {
  public:
-  static constexpr int kClientSize = 300;
   static constexpr const wchar_t* kClassName = L"TFQuorel";
   static bool Register(HINSTANCE instance);
 
-  // Creates the window, which runs FormCreate, with a 300 x 300 client area where the system
-  // places new windows.
+  // Creates the window, which runs FormCreate, with a 300 x 300 client area, or as much of it as
+  // the work area holds, where the system places new windows.
   explicit TFQuorel(HINSTANCE instance);
   ~TFQuorel();
   TFQuorel(const TFQuorel&) = delete;
@@ -37,6 +38,7 @@ class TFQuorel final : public MenuCommands {
 
   void FormCreate();
   void FormClose();
+  // After every resize: snaps the client area back to the dial, as app/ClientSize.h decides.
   void FormResize();
   void PopupMenuClick(int tag) { ChooseMenuItem(tag, *this); }
   void ShowAbout() override;
@@ -48,8 +50,12 @@ class TFQuorel final : public MenuCommands {
   LRESULT Dispatch(UINT message, WPARAM wp, LPARAM lp);
   void OpenPopupMenu(LPARAM at);
   RECT FrameFor(int clientWidth, int clientHeight) const;
+  ScreenRoom Room() const;
 
   HWND handle_ = nullptr;
+  // The child that had the keyboard when the window was last deactivated (by About, say), to have
+  // it again when the window is activated; none before, so the window keeps it at start-up.
+  HWND focusBefore_ = nullptr;
 };
 
 extern TFQuorel* FQuorel;

@@ -113,10 +113,10 @@ LRESULT TKWind::Dispatch(UINT message, WPARAM wp, LPARAM lp) {
     case WM_RBUTTONDBLCLK:
     case WM_MBUTTONDOWN:
     case WM_MBUTTONDBLCLK:
-      MouseDownHandler(lp);
+      Press(GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
       return 0;
     // A reader told that the dial window has the focus asks it for its focused child, which is
-    // the current value's slider; this event names that slider outright.
+    // the current value's spin button; this event names it outright.
     case WM_SETFOCUS:
       FocusGained();
       AnnounceCurrent();
@@ -156,7 +156,7 @@ LRESULT TKWind::GetObjectHandler(WPARAM wp, LPARAM lp) {
 }
 
 void TKWind::CurrentChanged(DialValue which) {
-  NotifyWinEvent(EVENT_OBJECT_FOCUS, handle_, OBJID_CLIENT, SliderChildId(which));
+  NotifyWinEvent(EVENT_OBJECT_FOCUS, handle_, OBJID_CLIENT, ValueChildId(which));
 }
 
 bool TKWind::HasKeyboardFocus() const {
@@ -164,11 +164,11 @@ bool TKWind::HasKeyboardFocus() const {
 }
 
 void TKWind::ValueChanged(DialValue which) {
-  NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, handle_, OBJID_CLIENT, SliderChildId(which));
+  NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, handle_, OBJID_CLIENT, ValueChildId(which));
   NotifyWinEvent(EVENT_OBJECT_DESCRIPTIONCHANGE, handle_, OBJID_CLIENT, CHILDID_SELF);
 }
 
-void TKWind::MouseDownHandler(LPARAM lp) {
+void TKWind::Press(int x, int y) {
   SetFocus(handle_);
-  MouseDown(GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
+  MouseDown(x, y);
 }

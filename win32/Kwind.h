@@ -20,6 +20,10 @@ class TKWind : public WindDial {
 
   HWND Handle() const { return handle_; }
 
+  // A press of any mouse button at a client pixel: the dial takes the focus, then the step button
+  // there, if any, steps. Screen readers press the step buttons through this too.
+  void Press(int x, int y);
+
  protected:
   void Invalidate() override;
   int ClientWidth() const override;
@@ -33,7 +37,6 @@ class TKWind : public WindDial {
   friend LRESULT CALLBACK DispatchToObject(HWND, UINT, WPARAM, LPARAM);
   LRESULT Dispatch(UINT message, WPARAM wp, LPARAM lp);
   void PaintHandler();
-  void MouseDownHandler(LPARAM lp);
   LRESULT GetObjectHandler(WPARAM wp, LPARAM lp);
   void ReleaseAccessible();
 

@@ -1,6 +1,7 @@
 #include "win32/KwindAccessible.h"
 
 #include <cwchar>
+#include <optional>
 #include <string>
 
 #include "dial/DialAccess.h"
@@ -37,16 +38,44 @@ void SetChild(VARIANT* out, LONG id) {
   out->lVal = id;
 }
 
-DialValue ValueOf(LONG child) {
-  return kDialValues[child - 1].value;
+constexpr LONG kFirstChild = 1;
+constexpr LONG kLastChild = kDialChildCount;
+
+int ChildNumber(LONG id) {
+  return static_cast<int>(id - kFirstChild);
 }
 
-constexpr LONG kFirstSlider = 1;
-constexpr LONG kLastSlider = kDialValueCount;
+LONG ChildId(int child) {
+  return child + kFirstChild;
+}
+
+// The value a child id shows; none for the dial itself and the step buttons.
+std::optional<DialValue> ValueOf(LONG id) {
+  return id == CHILDID_SELF ? std::nullopt : ValueOfChild(ChildNumber(id));
+}
+
+bool IsStepButton(LONG id) {
+  return id != CHILDID_SELF && ButtonOfChild(ChildNumber(id)).has_value();
+}
+
+// The user's language for the user interface, as Windows names it ("ja-JP").
+Language UiLanguage() {
+  wchar_t name[LOCALE_NAME_MAX_LENGTH] = {};
+  const int length = LCIDToLocaleName(MAKELCID(GetUserDefaultUILanguage(), SORT_DEFAULT), name,
+                                      LOCALE_NAME_MAX_LENGTH, 0);
+  std::string tag;
+  for (int i = 0; i + 1 < length; ++i) tag += static_cast<char>(name[i] < 0x80 ? name[i] : '?');
+  return LanguageOfTag(tag);
+}
 
 }  // namespace
 
-DialAccessible::DialAccessible(TKWind* dial, HWND window) : dial_(dial), window_(window) {
+LONG ValueChildId(DialValue which) {
+  return ChildId(ChildOfValue(which));
+}
+
+DialAccessible::DialAccessible(TKWind* dial, HWND window)
+    : dial_(dial), window_(window), language_(UiLanguage()) {
   CreateStdAccessibleObject(window, OBJID_CLIENT, IID_IAccessible,
                             reinterpret_cast<void**>(&system_));
 }
@@ -63,7 +92,7 @@ void DialAccessible::Disconnect() {
 LONG DialAccessible::ChildOf(const VARIANT& child) {
   if (child.vt != VT_I4) return -1;
   if (child.lVal == CHILDID_SELF) return CHILDID_SELF;
-  return child.lVal >= kFirstSlider && child.lVal <= kLastSlider ? child.lVal : -1;
+  return child.lVal >= kFirstChild && child.lVal <= kLastChild ? child.lVal : -1;
 }
 
 HRESULT DialAccessible::QueryInterface(REFIID riid, void** object) {
@@ -114,11 +143,11 @@ HRESULT DialAccessible::get_accParent(IDispatch** parent) {
 HRESULT DialAccessible::get_accChildCount(LONG* count) {
   if (count == nullptr) return E_POINTER;
   if (dial_ == nullptr) return CO_E_OBJNOTCONNECTED;
-  *count = kDialValueCount;
+  *count = kDialChildCount;
   return S_OK;
 }
 
-// The sliders are simple elements: they have no object of their own, only a child id.
+// The children are simple elements: they have no object of their own, only a child id.
 HRESULT DialAccessible::get_accChild(VARIANT child, IDispatch** object) {
   if (object == nullptr) return E_POINTER;
   *object = nullptr;
@@ -130,24 +159,27 @@ HRESULT DialAccessible::get_accName(VARIANT child, BSTR* name) {
   if (dial_ == nullptr) return CO_E_OBJNOTCONNECTED;
   const LONG id = ChildOf(child);
   if (id < 0) return E_INVALIDARG;
-  return Answer(name, id == CHILDID_SELF ? kDialAccessName : RuleOf(ValueOf(id)).name);
+  return Answer(name, id == CHILDID_SELF ? TextsIn(language_).dialName
+                                         : ChildName(language_, ChildNumber(id)));
 }
 
 HRESULT DialAccessible::get_accValue(VARIANT child, BSTR* value) {
   if (dial_ == nullptr) return CO_E_OBJNOTCONNECTED;
   const LONG id = ChildOf(child);
   if (id < 0) return E_INVALIDARG;
-  if (id == CHILDID_SELF) return Nothing(value);
-  return Answer(value, ValueText(ValueOf(id), dial_->Value(ValueOf(id))));
+  const auto which = ValueOf(id);
+  if (!which) return Nothing(value);
+  return Answer(value, ValueText(language_, *which, dial_->Value(*which)));
 }
 
 HRESULT DialAccessible::get_accDescription(VARIANT child, BSTR* description) {
   if (dial_ == nullptr) return CO_E_OBJNOTCONNECTED;
   const LONG id = ChildOf(child);
   if (id < 0) return E_INVALIDARG;
-  if (id != CHILDID_SELF) return Answer(description, HowToChange(ValueOf(id)));
-  return Answer(description,
-                DialSummary(dial_->course(), dial_->windDirection(), dial_->windSpeed()));
+  if (const auto which = ValueOf(id)) return Answer(description, HowToChange(language_, *which));
+  if (IsStepButton(id)) return Nothing(description);
+  return Answer(description, DialSummary(language_, dial_->course(), dial_->windDirection(),
+                                         dial_->windSpeed()));
 }
 
 HRESULT DialAccessible::get_accRole(VARIANT child, VARIANT* role) {
@@ -155,19 +187,24 @@ HRESULT DialAccessible::get_accRole(VARIANT child, VARIANT* role) {
   if (dial_ == nullptr) return CO_E_OBJNOTCONNECTED;
   const LONG id = ChildOf(child);
   if (id < 0) return E_INVALIDARG;
-  SetChild(role, id == CHILDID_SELF ? ROLE_SYSTEM_GROUPING : ROLE_SYSTEM_SLIDER);
+  LONG answer = ROLE_SYSTEM_GROUPING;
+  if (ValueOf(id)) answer = ROLE_SYSTEM_SPINBUTTON;
+  if (IsStepButton(id)) answer = ROLE_SYSTEM_PUSHBUTTON;
+  SetChild(role, answer);
   return S_OK;
 }
 
-// Every slider can take the focus; the current one has it while the dial has the keyboard.
+// Every value can take the focus, the current one has it while the dial has the keyboard; the step
+// buttons are pressed, never focused.
 HRESULT DialAccessible::get_accState(VARIANT child, VARIANT* state) {
   if (state == nullptr) return E_POINTER;
   if (dial_ == nullptr || system_ == nullptr) return CO_E_OBJNOTCONNECTED;
   const LONG id = ChildOf(child);
   if (id < 0) return E_INVALIDARG;
   if (id == CHILDID_SELF) return system_->get_accState(child, state);
-  LONG bits = STATE_SYSTEM_FOCUSABLE;
-  if (GetFocus() == window_ && dial_->Current() == ValueOf(id)) bits |= STATE_SYSTEM_FOCUSED;
+  const auto which = ValueOf(id);
+  LONG bits = which ? STATE_SYSTEM_FOCUSABLE : 0;
+  if (which && GetFocus() == window_ && dial_->Current() == *which) bits |= STATE_SYSTEM_FOCUSED;
   SetChild(state, bits);
   return S_OK;
 }
@@ -190,7 +227,7 @@ HRESULT DialAccessible::get_accFocus(VARIANT* child) {
   VariantInit(child);
   if (dial_ == nullptr) return CO_E_OBJNOTCONNECTED;
   if (GetFocus() != window_) return S_FALSE;
-  SetChild(child, SliderChildId(dial_->Current()));
+  SetChild(child, ValueChildId(dial_->Current()));
   return S_OK;
 }
 
@@ -200,22 +237,28 @@ HRESULT DialAccessible::get_accSelection(VARIANT* children) {
   return dial_ == nullptr ? CO_E_OBJNOTCONNECTED : S_FALSE;
 }
 
-HRESULT DialAccessible::get_accDefaultAction(VARIANT, BSTR* action) {
-  return Nothing(action);
+HRESULT DialAccessible::get_accDefaultAction(VARIANT child, BSTR* action) {
+  if (dial_ == nullptr) return CO_E_OBJNOTCONNECTED;
+  const LONG id = ChildOf(child);
+  if (id < 0) return E_INVALIDARG;
+  if (!IsStepButton(id)) return Nothing(action);
+  return Answer(action, TextsIn(language_).pressName);
 }
 
-// Taking the focus on a slider gives the dial the keyboard with that value current.
+// Taking the focus on a value gives the dial the keyboard with that value current.
 HRESULT DialAccessible::accSelect(LONG flags, VARIANT child) {
   if (dial_ == nullptr) return CO_E_OBJNOTCONNECTED;
   const LONG id = ChildOf(child);
   if (id < 0) return E_INVALIDARG;
-  if (flags != SELFLAG_TAKEFOCUS) return DISP_E_MEMBERNOTFOUND;
+  if (flags != SELFLAG_TAKEFOCUS || IsStepButton(id)) return DISP_E_MEMBERNOTFOUND;
   SetFocus(window_);
-  if (id != CHILDID_SELF) dial_->MakeCurrent(ValueOf(id));
+  if (const auto which = ValueOf(id)) {
+    dial_->MakeCurrent(*which);
+    dial_->AnnounceCurrent();
+  }
   return S_OK;
 }
 
-// A slider covers its pair of step buttons.
 HRESULT DialAccessible::accLocation(LONG* left, LONG* top, LONG* width, LONG* height,
                                     VARIANT child) {
   if (left == nullptr || top == nullptr || width == nullptr || height == nullptr) {
@@ -225,7 +268,7 @@ HRESULT DialAccessible::accLocation(LONG* left, LONG* top, LONG* width, LONG* he
   const LONG id = ChildOf(child);
   if (id < 0) return E_INVALIDARG;
   if (id == CHILDID_SELF) return system_->accLocation(left, top, width, height, child);
-  const DialArea area = StepButtonPair(ValueOf(id));
+  const DialArea area = ChildArea(ChildNumber(id));
   POINT corner{area.left, area.top};
   ClientToScreen(window_, &corner);
   *left = corner.x;
@@ -243,13 +286,13 @@ HRESULT DialAccessible::accNavigate(LONG direction, VARIANT start, VARIANT* end)
   if (id < 0) return E_INVALIDARG;
   LONG to = 0;
   if (id == CHILDID_SELF) {
-    if (direction == NAVDIR_FIRSTCHILD) to = kFirstSlider;
-    if (direction == NAVDIR_LASTCHILD) to = kLastSlider;
+    if (direction == NAVDIR_FIRSTCHILD) to = kFirstChild;
+    if (direction == NAVDIR_LASTCHILD) to = kLastChild;
     if (to == 0) return system_->accNavigate(direction, start, end);
   } else if (direction == NAVDIR_NEXT || direction == NAVDIR_DOWN || direction == NAVDIR_RIGHT) {
-    to = id < kLastSlider ? id + 1 : 0;
+    to = id < kLastChild ? id + 1 : 0;
   } else if (direction == NAVDIR_PREVIOUS || direction == NAVDIR_UP || direction == NAVDIR_LEFT) {
-    to = id > kFirstSlider ? id - 1 : 0;
+    to = id > kFirstChild ? id - 1 : 0;
   }
   if (to == 0) return S_FALSE;
   SetChild(end, to);
@@ -262,15 +305,22 @@ HRESULT DialAccessible::accHitTest(LONG x, LONG y, VARIANT* child) {
   if (dial_ == nullptr || system_ == nullptr) return CO_E_OBJNOTCONNECTED;
   POINT at{x, y};
   ScreenToClient(window_, &at);
-  if (const auto slider = SliderAt(at.x, at.y)) {
-    SetChild(child, SliderChildId(*slider));
+  if (const auto found = ChildAt(at.x, at.y)) {
+    SetChild(child, ChildId(*found));
     return S_OK;
   }
   return system_->accHitTest(x, y, child);
 }
 
-HRESULT DialAccessible::accDoDefaultAction(VARIANT) {
-  return dial_ == nullptr ? CO_E_OBJNOTCONNECTED : DISP_E_MEMBERNOTFOUND;
+// A step button is pressed as the mouse presses it, at its centre.
+HRESULT DialAccessible::accDoDefaultAction(VARIANT child) {
+  if (dial_ == nullptr) return CO_E_OBJNOTCONNECTED;
+  const LONG id = ChildOf(child);
+  if (id < 0) return E_INVALIDARG;
+  if (!IsStepButton(id)) return DISP_E_MEMBERNOTFOUND;
+  const DialPoint at = ChildArea(ChildNumber(id)).Centre();
+  dial_->Press(at.x, at.y);
+  return S_OK;
 }
 
 HRESULT DialAccessible::put_accName(VARIANT, BSTR) {
@@ -280,11 +330,11 @@ HRESULT DialAccessible::put_accName(VARIANT, BSTR) {
 // A number, with or without its unit.
 HRESULT DialAccessible::put_accValue(VARIANT child, BSTR value) {
   if (dial_ == nullptr) return CO_E_OBJNOTCONNECTED;
-  const LONG id = ChildOf(child);
-  if (id <= 0 || value == nullptr) return E_INVALIDARG;
+  const auto which = ValueOf(ChildOf(child));
+  if (!which || value == nullptr) return E_INVALIDARG;
   wchar_t* end = nullptr;
   const double v = std::wcstod(value, &end);
   if (end == value) return E_INVALIDARG;
-  SetFromScreenReader(*dial_, ValueOf(id), v);
+  SetFromScreenReader(*dial_, *which, v);
   return S_OK;
 }

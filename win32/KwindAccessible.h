@@ -1,19 +1,20 @@
 // The wind dial for screen readers on Windows: an MSAA object for the dial's client area, a group
-// named "Wind dial" with the three values as slider children (child ids 1 to 3, in the order of
-// kDialValues). Windows hands it on to UI Automation, so Narrator and NVDA read it too.
+// named "Wind dial" with the children DialAccess lists, in the user's language: a spin button per
+// value and a push button per step button, whose default action presses it as the mouse does.
+// Their child ids are their numbers there plus one. Windows hands the object on to UI Automation,
+// so Narrator and NVDA read it too.
 #pragma once
 
 #include <oleacc.h>
 #include <windows.h>
 
+#include "dial/DialTexts.h"
 #include "dial/DialValues.h"
 
 class TKWind;
 
-// The child id of the slider that shows which.
-inline LONG SliderChildId(DialValue which) {
-  return static_cast<LONG>(which) + 1;
-}
+// The child id of the spin button that shows which.
+LONG ValueChildId(DialValue which);
 
 class DialAccessible final : public IAccessible {
  public:
@@ -64,11 +65,12 @@ class DialAccessible final : public IAccessible {
 
  private:
   ~DialAccessible();
-  // The child id a VARIANT names: CHILDID_SELF, a slider's id, or -1 for anything else.
+  // The child id a VARIANT names: CHILDID_SELF, a child's id, or -1 for anything else.
   static LONG ChildOf(const VARIANT& child);
 
   LONG references_ = 1;
   TKWind* dial_;
   HWND window_;
   IAccessible* system_ = nullptr;
+  const Language language_;
 };

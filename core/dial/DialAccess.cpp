@@ -2,38 +2,54 @@
 
 #include <string>
 
-std::string ValueText(DialValue which, int value) {
-  const DialValueRule& rule = RuleOf(which);
-  std::string text = std::to_string(value);
-  if (*rule.unit != '\0') text = text + ' ' + rule.unit;
-  return text;
+std::optional<DialValue> ValueOfChild(int child) {
+  if (child < 0 || child >= kDialValueCount) return std::nullopt;
+  return kDialValues[child].value;
 }
 
-const char* HowToChange(DialValue which) {
-  switch (which) {
-    case DialValue::Course:
-      return "Page Down raises the course by 10 degrees, Page Up lowers it; or the buttons at "
-             "the top right";
-    case DialValue::WindDirection:
-      return "End raises the wind direction by 10 degrees, Home lowers it; or the buttons at "
-             "the bottom left";
-    case DialValue::WindSpeed:
-      return "The filled button at the bottom right raises the wind speed by 1, the S button "
-             "beside it lowers it";
-  }
-  return "";
+std::optional<int> ButtonOfChild(int child) {
+  if (child < kDialValueCount || child >= kDialChildCount) return std::nullopt;
+  return child - kDialValueCount;
 }
 
-std::string DialSummary(int course, int windDirection, int windSpeed) {
-  return std::string(kDialAccessName) + ": course " + std::to_string(course) + ", wind " +
-         std::to_string(windDirection) + " degrees at " + std::to_string(windSpeed);
+DialArea ChildArea(int child) {
+  if (const auto which = ValueOfChild(child)) return StepButtonPair(*which);
+  return StepButtonArea(*ButtonOfChild(child));
 }
 
-std::optional<DialValue> SliderAt(int x, int y) {
+const char* ChildName(Language language, int child) {
+  if (const auto which = ValueOfChild(child)) return TextsOf(language, *which).name;
+  const StepPress step = StepOfButton(*ButtonOfChild(child));
+  const ValueTexts& texts = TextsOf(language, step.value);
+  return step.direction > 0 ? texts.raiseName : texts.lowerName;
+}
+
+std::optional<int> ChildAt(int x, int y) {
+  if (const auto button = StepButtonAt(x, y)) return ChildOfButton(*button);
   for (const DialValueRule& rule : kDialValues) {
-    if (StepButtonPair(rule.value).Contains(x, y)) return rule.value;
+    if (StepButtonPair(rule.value).Contains(x, y)) return ChildOfValue(rule.value);
   }
   return std::nullopt;
+}
+
+std::string ValueText(Language language, DialValue which, int value) {
+  return std::to_string(value) + TextsOf(language, which).unit;
+}
+
+const char* HowToChange(Language language, DialValue which) {
+  return TextsOf(language, which).howToChange;
+}
+
+std::string DialSummary(Language language, int course, int windDirection, int windSpeed) {
+  std::string text = TextsIn(language).summary;
+  std::size_t at = 0;
+  for (int number : {course, windDirection, windSpeed}) {
+    at = text.find("{}", at);
+    const std::string digits = std::to_string(number);
+    text.replace(at, 2, digits);
+    at += digits.size();
+  }
+  return text;
 }
 
 void SetFromScreenReader(WindDial& dial, DialValue which, double v) {

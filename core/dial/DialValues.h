@@ -12,11 +12,10 @@ inline constexpr int kDialValueCount = 3;
 // Directions go round the compass; the speed stops at its ends.
 enum class Bound { Wrap, Clamp };
 
+// What users read of the values, in their language, is in DialTexts.
 struct DialValueRule {
   DialValue value;
-  const char* name;  // as users read it
-  const char* unit;  // after the number when read out; empty for none
-  int minimum;       // the least value a step can reach
+  int minimum;  // the least value a step can reach
   int maximum;
   int step;
   Bound bound;
@@ -25,9 +24,9 @@ struct DialValueRule {
 
 // Directions step by 10 from 360 (north), so only multiples of 10 are ever reached.
 inline constexpr std::array<DialValueRule, kDialValueCount> kDialValues = {{
-    {DialValue::Course, "Course", "degrees", 10, 360, 10, Bound::Wrap, 360},
-    {DialValue::WindDirection, "Wind direction", "degrees", 10, 360, 10, Bound::Wrap, 360},
-    {DialValue::WindSpeed, "Wind speed", "", 0, 40, 1, Bound::Clamp, 0},
+    {DialValue::Course, 10, 360, 10, Bound::Wrap, 360},
+    {DialValue::WindDirection, 10, 360, 10, Bound::Wrap, 360},
+    {DialValue::WindSpeed, 0, 40, 1, Bound::Clamp, 0},
 }};
 
 constexpr const DialValueRule& RuleOf(DialValue which) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <iterator>
 
 #include "dial/DialStyle.h"
 
@@ -32,9 +33,11 @@ constexpr StepButton kButtons[] = {
     {275, 270, "", kButtonFilled, DialValue::WindSpeed, +1},
 };
 
+static_assert(std::size(kButtons) == kStepButtonCount);
+
 // Both ends are inside: a hit area is one pixel wider and taller than the drawn square.
-bool Hits(const StepButton& b, int x, int y) {
-  return x >= b.x && x <= b.x + kButtonSize && y >= b.y && y <= b.y + kButtonSize;
+DialArea HitArea(const StepButton& b) {
+  return {b.x, b.y, b.x + kButtonSize, b.y + kButtonSize};
 }
 
 }  // namespace
@@ -65,22 +68,31 @@ void DrawStepButton(TKG& t, int x, int y, int w, int h, int style, const std::st
   t.Text(label, kTextCentred);
 }
 
+StepPress StepOfButton(int index) {
+  return {kButtons[index].value, kButtons[index].direction};
+}
+
+DialArea StepButtonArea(int index) {
+  return HitArea(kButtons[index]);
+}
+
 // The areas do not overlap, so one press changes one value at most.
-std::optional<StepPress> StepButtonAt(int x, int y) {
-  for (const StepButton& b : kButtons) {
-    if (Hits(b, x, y)) return StepPress{b.value, b.direction};
+std::optional<int> StepButtonAt(int x, int y) {
+  for (int i = 0; i < kStepButtonCount; ++i) {
+    if (HitArea(kButtons[i]).Contains(x, y)) return i;
   }
   return std::nullopt;
 }
 
 DialArea StepButtonPair(DialValue which) {
-  DialArea area{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
+  DialArea pair{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
   for (const StepButton& b : kButtons) {
     if (b.value != which) continue;
-    area.left = std::min(area.left, b.x);
-    area.top = std::min(area.top, b.y);
-    area.right = std::max(area.right, b.x + kButtonSize);
-    area.bottom = std::max(area.bottom, b.y + kButtonSize);
+    const DialArea area = HitArea(b);
+    pair.left = std::min(pair.left, area.left);
+    pair.top = std::min(pair.top, area.top);
+    pair.right = std::max(pair.right, area.right);
+    pair.bottom = std::max(pair.bottom, area.bottom);
   }
-  return area;
+  return pair;
 }

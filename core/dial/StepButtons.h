@@ -7,6 +7,13 @@
 #include "dial/DialValues.h"
 #include "turtle/Kg.h"
 
+// A point in the dial's client pixels.
+struct DialPoint {
+  int x;
+  int y;
+  bool operator==(const DialPoint&) const = default;
+};
+
 // An area in the dial's client pixels; both ends are inside, as for the step buttons' hit areas.
 struct DialArea {
   int left;
@@ -16,6 +23,7 @@ struct DialArea {
   bool Contains(int x, int y) const { return x >= left && x <= right && y >= top && y <= bottom; }
   int Width() const { return right - left + 1; }
   int Height() const { return bottom - top + 1; }
+  DialPoint Centre() const { return {left + (right - left) / 2, top + (bottom - top) / 2}; }
   bool operator==(const DialArea&) const = default;
 };
 
@@ -25,8 +33,15 @@ struct StepPress {
   int direction;
 };
 
-// The button at client pixel (x, y), if any.
-std::optional<StepPress> StepButtonAt(int x, int y);
+inline constexpr int kStepButtonCount = 6;
+
+// The buttons by index, in the order they are drawn and hit-tested: for each value in the order of
+// kDialValues, the outlined button that lowers it, then the filled one that raises it.
+StepPress StepOfButton(int index);
+DialArea StepButtonArea(int index);  // its hit area
+
+// The index of the button at client pixel (x, y), if any.
+std::optional<int> StepButtonAt(int x, int y);
 
 // The hit areas of the pair of step buttons that change the value, taken together.
 DialArea StepButtonPair(DialValue which);

@@ -1,7 +1,6 @@
 #include "dial/WindDial.h"
 
 #include "dial/DialFace.h"
-#include "dial/StepButtons.h"
 
 namespace {
 
@@ -33,8 +32,8 @@ void WindDial::Set(DialValue which, int value) {
   stored = Bounded(which, value);
   Invalidate();
   if (stored == before) return;
-  AnnounceCurrent();
   ValueChanged(which);
+  AnnounceCurrent();
 }
 
 // Only the sign counts, so no direction can carry a value past the int range.
@@ -47,11 +46,11 @@ void WindDial::MakeCurrent(DialValue which) {
   if (which == current_) return;
   current_ = which;
   currentUnannounced_ = true;
-  AnnounceCurrent();
 }
 
 void WindDial::FocusGained() {
-  current_ = DialValue::Course;
+  if (!focusedBefore_) current_ = DialValue::Course;
+  focusedBefore_ = true;
   currentUnannounced_ = true;
 }
 
@@ -61,13 +60,21 @@ void WindDial::AnnounceCurrent() {
   CurrentChanged(current_);
 }
 
-// Each key is tested on its own, not as an else-chain. The value a key changes becomes the
-// current one before it changes.
+DialPoint WindDial::KeyboardMenuPoint() const {
+  const DialArea buttons = StepButtonPair(current_);
+  return {buttons.left, buttons.bottom + 1};
+}
+
+void WindDial::StepAsUser(DialValue which, int direction) {
+  MakeCurrent(which);
+  Step(which, direction);
+  AnnounceCurrent();
+}
+
+// Each key is tested on its own, not as an else-chain.
 void WindDial::KeyDown(int key) {
   for (const KeyStep& k : kKeySteps) {
-    if (key != k.key) continue;
-    MakeCurrent(k.value);
-    Step(k.value, k.direction);
+    if (key == k.key) StepAsUser(k.value, k.direction);
   }
 }
 
@@ -77,12 +84,11 @@ void WindDial::MouseDown(int x, int y) {
   Invalidate();
 }
 
-// The value a button changes becomes the current one before it changes.
 void WindDial::PressStepButtons(int x, int y) {
-  const auto press = StepButtonAt(x, y);
-  if (!press) return;
-  MakeCurrent(press->value);
-  Step(press->value, press->direction);
+  const auto button = StepButtonAt(x, y);
+  if (!button) return;
+  const StepPress step = StepOfButton(*button);
+  StepAsUser(step.value, step.direction);
 }
 
 void WindDial::DrawDial() {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "dial/DialValues.h"
+#include "dial/StepButtons.h"
 #include "turtle/Kg.h"
 
 // Virtual-key codes of the keys the dial answers.
@@ -18,6 +19,7 @@ inline constexpr int kKeyHome = 0x24;
 
 class WindDial {
  public:
+  // The dial's side in pixels, and so the main window's client area, which is exactly the dial.
   static constexpr int kSize = 300;
 
   WindDial();
@@ -40,16 +42,24 @@ class WindDial {
   // One step of the value's own size up (direction > 0) or down (direction < 0).
   void Step(DialValue which, int direction);
 
-  // The value screen readers present as the one being worked on: Course when the dial gains the
-  // keyboard focus, then whichever value a key or step button last changed. Readers hear of a
-  // new current value (CurrentChanged) before its change (ValueChanged), so a reader that speaks
-  // only for the focused object hears the change too.
+  // The value screen readers present as the one being worked on: Course when the dial first gains
+  // the keyboard focus, then whichever value a key, a step button or a reader last worked on, kept
+  // while the focus is away (in the menu, say) and announced again when it comes back. A change is
+  // told (ValueChanged) before its value is announced as current (CurrentChanged): a reader speaks
+  // for the focused object only, so it passes over the change and speaks the new value once, with
+  // the focus; a change to the value that is current already it speaks as a change.
   DialValue Current() const { return current_; }
+  // which becomes current, to be announced by AnnounceCurrent.
   void MakeCurrent(DialValue which);
-  // Course becomes current, to be announced by AnnounceCurrent.
+  // The dial has gained the keyboard focus: the current value is to be announced again, Course
+  // the first time.
   void FocusGained();
   // Announces the current value once since it last became current, if the dial has the keyboard.
   void AnnounceCurrent();
+
+  // Where a menu opened from the keyboard appears: just below the current value's step buttons,
+  // where the user is at work.
+  DialPoint KeyboardMenuPoint() const;
 
   void KeyDown(int key);
   // A press at client pixel (x, y), any button: applies the step button there, if any.
@@ -75,8 +85,11 @@ class WindDial {
 
  private:
   void PressStepButtons(int x, int y);
+  // A user works on which: it becomes current, steps, and is announced, whether it changed or not.
+  void StepAsUser(DialValue which, int direction);
 
   std::array<int, kDialValueCount> values_;
   DialValue current_ = DialValue::Course;
   bool currentUnannounced_ = false;
+  bool focusedBefore_ = false;
 };
