@@ -5,7 +5,7 @@ SETUP = ./scripts/setup.sh --log $(BUILD)/setup.log
 CONFIGURE = cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 
 .PHONY: all setup build test run package bench startup check fuzz leakcheck orca mingw-core golden \
-  windows windows-test windows-bench windows-package clean
+  windows windows-test windows-bench windows-package web web-test clean
 
 all: build
 
@@ -129,5 +129,15 @@ windows-package:
 	@cmake --build $(WIN_BUILD) -j $(JOBS) --target quorel
 	@./scripts/windows_package.sh $(WIN_BUILD)
 
+# The browser: $(WEB_BUILD)/quorel.html, one page with the WebAssembly and the font inside, built
+# with Debian's emscripten, which finds its JavaScript tools through NODE_PATH.
+WEB_BUILD ?= build-web
+WEB_ENV = NODE_PATH=/usr/share/nodejs
+
+web:
+	@$(SETUP) web
+	@$(WEB_ENV) emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@$(WEB_ENV) cmake --build $(WEB_BUILD) -j $(JOBS) --target quorel
+
 clean:
-	@rm -rf $(BUILD) build-bench $(CHECK_BUILD) build-fuzz $(WIN_BUILD)
+	@rm -rf $(BUILD) build-bench $(CHECK_BUILD) build-fuzz $(WIN_BUILD) $(WEB_BUILD)

@@ -3,7 +3,7 @@
 # `make run` pulls in no test tools and `make test` no fuzzer, valgrind or benchmark library.
 # Usage: scripts/setup.sh [--log FILE] TARGET...
 #   TARGET: run, test, check, fuzz, leakcheck, orca, bench, startup, package, windows,
-#           windows-test, windows-bench, windows-package, or all
+#           windows-test, windows-bench, windows-package, web, web-test, or all
 #   FILE: where apt's output goes (build/setup.log)
 # Exits 75 when the packages could not be installed because the registry failed an index.
 set -eu
@@ -46,6 +46,11 @@ windows_bench="$windows fontconfig-config fonts-liberation2"
 # The installer and the portable archive; the installer is tried under that Wine.
 windows_package="$windows nsis zip"
 startup="$bench xvfb xauth"
+# The page: Debian's emscripten (with its prebuilt system libraries, so it needs no network) and
+# the font the page carries; base64 (coreutils) puts the font in.
+web="cmake make emscripten fonts-liberation2"
+# Its tests drive Debian's Chromium from Node.js, with puppeteer-core from npm.
+web_test="$web chromium nodejs npm"
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 log="$root/build/setup.log"
@@ -54,7 +59,7 @@ if [ "${1:-}" = --log ]; then
   shift 2
 fi
 targets="run, test, check, fuzz, leakcheck, orca, bench, startup, package, windows, windows-test, \
-windows-bench, windows-package, all"
+windows-bench, windows-package, web, web-test, all"
 [ $# -gt 0 ] || { echo "usage: $0 [--log FILE] TARGET... ($targets)" >&2; exit 2; }
 
 packages=""
@@ -73,7 +78,11 @@ for target in "$@"; do
     windows-test) packages="$packages $windows_test" ;;
     windows-bench) packages="$packages $windows_bench" ;;
     windows-package) packages="$packages $windows_package" ;;
-    all) packages="$packages $leakcheck $fuzz $orca $startup $windows_test $windows_package" ;;
+    web) packages="$packages $web" ;;
+    web-test) packages="$packages $web_test" ;;
+    all)
+      packages="$packages $leakcheck $fuzz $orca $startup $windows_test $windows_package $web_test"
+      ;;
     *)
       echo "setup: no target $target ($targets)" >&2
       exit 2
