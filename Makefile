@@ -139,5 +139,12 @@ web:
 	@$(WEB_ENV) emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
 	@$(WEB_ENV) cmake --build $(WEB_BUILD) -j $(JOBS) --target quorel
 
+# The page in Debian's Chromium, headless, driven by puppeteer-core at the version that
+# tests/web/package-lock.json pins; npm installs it there and downloads no browser.
+web-test: web
+	@$(SETUP) web-test
+	@cd tests/web && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --ignore-scripts --silent
+	@node tests/web/web_test.mjs $(WEB_BUILD)/quorel.html tests/golden
+
 clean:
 	@rm -rf $(BUILD) build-bench $(CHECK_BUILD) build-fuzz $(WIN_BUILD) $(WEB_BUILD)

@@ -49,8 +49,10 @@ startup="$bench xvfb xauth"
 # The page: Debian's emscripten (with its prebuilt system libraries, so it needs no network) and
 # the font the page carries; base64 (coreutils) puts the font in.
 web="cmake make emscripten fonts-liberation2"
-# Its tests drive Debian's Chromium from Node.js, with puppeteer-core from npm.
-web_test="$web chromium nodejs npm"
+# Its tests drive Debian's Chromium from Node.js, with puppeteer-core from npm. A Node.js from
+# elsewhere (NodeSource's, say) brings its own npm and conflicts with Debian's package.
+web_test="$web chromium nodejs"
+command -v npm >/dev/null 2>&1 || web_test="$web_test npm"
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 log="$root/build/setup.log"

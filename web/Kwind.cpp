@@ -5,12 +5,17 @@
 #include <algorithm>
 #include <cstring>
 
+#include "web/KwindAccessible.h"
+
 // The page paints on the next animation frame, once however many invalidations come before it.
 EM_JS(void, QuorelInvalidate, (), { quorelShell.invalidate(); });
 EM_JS(void, QuorelPutImage, (const std::uint32_t* pixels, int side),
       { quorelShell.putImage(pixels, side); });
 
-TKWind::TKWind() = default;
+TKWind::TKWind() {
+  BuildDialAccessible(*this);
+}
+
 TKWind::~TKWind() = default;
 
 int TKWind::VirtualKey(const char* key) {
@@ -34,6 +39,14 @@ void TKWind::FocusIn() {
 
 void TKWind::Invalidate() {
   QuorelInvalidate();
+}
+
+void TKWind::ValueChanged(DialValue which) {
+  NotifyDialValueChanged(*this, which);
+}
+
+void TKWind::CurrentChanged(DialValue which) {
+  NotifyDialFocus(which);
 }
 
 namespace {

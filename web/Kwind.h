@@ -25,6 +25,8 @@ class TKWind : public WindDial {
 
  protected:
   void Invalidate() override;
+  void ValueChanged(DialValue which) override;
+  void CurrentChanged(DialValue which) override;
   bool HasKeyboardFocus() const override { return focused_; }
 
  private:
