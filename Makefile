@@ -5,7 +5,7 @@ SETUP = ./scripts/setup.sh --log $(BUILD)/setup.log
 CONFIGURE = cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 
 .PHONY: all setup build test run package bench startup check fuzz leakcheck orca mingw-core golden \
-  windows windows-test windows-bench windows-package web web-test clean
+  windows windows-test windows-bench windows-package web web-test web-bench clean
 
 all: build
 
@@ -145,6 +145,18 @@ web-test: web
 	@$(SETUP) web-test
 	@cd tests/web && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --ignore-scripts --silent
 	@node tests/web/web_test.mjs $(WEB_BUILD)/quorel.html tests/golden
+
+# A warm frame in the page against the native frame of bench/win_bench.cpp, built here with the
+# FreeType engine and no toolkit, each measured once, one after the other.
+WEB_NATIVE = $(WEB_BUILD)/native_frame
+web-bench: web
+	@$(SETUP) web-test bench
+	@cd tests/web && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --ignore-scripts --silent
+	@g++ -std=c++20 -O3 -DNDEBUG -ffp-contract=off -fno-math-errno -Icore -o $(WEB_NATIVE) \
+	  bench/win_bench.cpp core/turtle/*.cpp core/dial/*.cpp fontengines/freetype/*.cpp \
+	  $$(pkg-config --cflags --libs freetype2 fontconfig)
+	@native=$$(./$(WEB_NATIVE) 21 | awk '/frame/{print $$2}') && \
+	  node tests/web/web_bench.mjs $(WEB_BUILD)/quorel.html $$native
 
 clean:
 	@rm -rf $(BUILD) build-bench $(CHECK_BUILD) build-fuzz $(WIN_BUILD) $(WEB_BUILD)

@@ -52,21 +52,32 @@ void TKWind::CurrentChanged(DialValue which) {
 namespace {
 
 // The turtle's 0xAARRGGBB pixels as the canvas's R, G, B, A bytes, each an n x n block.
+constexpr std::uint32_t Rgba(std::uint32_t p) {
+  return (p & 0xFF00FF00u) | ((p >> 16) & 0xFFu) | ((p & 0xFFu) << 16);
+}
+
 class CanvasTarget : public CopyTarget {
  public:
   CanvasTarget(std::vector<std::uint32_t>& rgba, int ratio) : rgba_(rgba), ratio_(ratio) {}
   void CopyPixels(const std::uint32_t* pixels, int width, int height) override {
     const int n = ratio_;
     const int side = std::max(width, height) * n;
-    rgba_.assign(static_cast<std::size_t>(side) * side, 0xFF000000u);
+    const auto size = static_cast<std::size_t>(side) * side;
+    if (rgba_.size() != size) rgba_.assign(size, 0xFF000000u);
+    // One plain loop a row: this copy is most of a warm frame's time in WebAssembly.
     for (int y = 0; y < height; ++y) {
+      const std::uint32_t* in = pixels + static_cast<std::size_t>(y) * width;
       std::uint32_t* row = rgba_.data() + static_cast<std::size_t>(y) * n * side;
-      for (int x = 0; x < width; ++x) {
-        const std::uint32_t p = pixels[static_cast<std::size_t>(y) * width + x];
-        const std::uint32_t swapped = (p & 0xFF00FF00u) | ((p >> 16) & 0xFFu) | ((p & 0xFFu) << 16);
-        std::fill_n(row + x * n, n, swapped);
+      if (n == 1) {
+        for (int x = 0; x < width; ++x) row[x] = Rgba(in[x]);
+      } else {
+        for (int x = 0; x < width; ++x) {
+          const std::uint32_t p = Rgba(in[x]);
+          for (int k = 0; k < n; ++k) row[x * n + k] = p;
+        }
+        for (int r = 1; r < n; ++r)
+          std::copy_n(row, side, row + static_cast<std::size_t>(r) * side);
       }
-      for (int r = 1; r < n; ++r) std::copy_n(row, side, row + static_cast<std::size_t>(r) * side);
     }
     QuorelPutImage(rgba_.data(), side);
   }
