@@ -46,9 +46,10 @@ windows_bench="$windows fontconfig-config fonts-liberation2"
 # The installer and the portable archive; the installer is tried under that Wine.
 windows_package="$windows nsis zip"
 startup="$bench xvfb xauth"
-# The page: Debian's emscripten (with its prebuilt system libraries, so it needs no network) and
-# the font the page carries; base64 (coreutils) puts the font in.
-web="cmake make emscripten fonts-liberation2"
+# The page: Debian's emscripten (with its prebuilt system libraries, so it needs no network), the
+# font the page carries and fonttools' pyftsubset, which cuts it down; base64 (coreutils) puts the
+# font in.
+web="cmake make emscripten fonts-liberation2 fonttools"
 # Its tests drive Debian's Chromium from Node.js, with puppeteer-core from npm. A Node.js from
 # elsewhere (NodeSource's, say) brings its own npm and conflicts with Debian's package.
 web_test="$web chromium nodejs"
