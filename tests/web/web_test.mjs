@@ -21,8 +21,12 @@ const browser = await puppeteer.launch({
 });
 
 const requests = [];
-async function open(scale = 1) {
+async function open(scale = 1, language = "") {
   const page = await browser.newPage();
+  if (language) {
+    await page.evaluateOnNewDocument((tag) =>
+      Object.defineProperty(navigator, "language", { get: () => tag }), language);
+  }
   await page.setViewport({ width: 400, height: 400, deviceScaleFactor: scale });
   page.on("request", (r) => requests.push(r.url()));
   page.on("pageerror", (e) => { throw e; });
@@ -242,6 +246,15 @@ const tests = {
       all.map((s) => s.getAttribute("aria-valuetext"))), ["360 degrees", "350 degrees", "1"]);
     assert.equal(await page.$eval("#dial", (d) => d.getAttribute("aria-activedescendant")),
       "dial-child-1");
+    await page.close();
+  },
+
+  // The readers' words follow the browser's language.
+  async japanese() {
+    const page = await open(1, "ja-JP");
+    assert.deepEqual(await page.$$eval("#dial, [role=slider]", (all) =>
+      all.map((e) => [e.getAttribute("aria-label"), e.getAttribute("aria-valuetext")])),
+    [["風ダイヤル", null], ["針路", "360度"], ["風向", "360度"], ["風速", "0"]]);
     await page.close();
   },
 
