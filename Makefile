@@ -6,7 +6,8 @@ CONFIGURE = cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 VERSION = $(shell sed -n 's/^project.Quorel VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 
 .PHONY: all setup build test run package bench startup check fuzz leakcheck orca mingw-core golden \
-  windows windows-test windows-bench windows-package arm64 arm64-test package-arm64 armhf-test clean
+  windows windows-test windows-bench windows-package web web-test web-bench arm64 arm64-test \
+  package-arm64 armhf-test clean
 
 all: build
 
@@ -130,6 +131,35 @@ windows-package:
 	@cmake --build $(WIN_BUILD) -j $(JOBS) --target quorel
 	@./scripts/windows_package.sh $(WIN_BUILD)
 
+# The browser: $(WEB_BUILD)/quorel.html, one page with the WebAssembly and the font inside, built
+# with Debian's emscripten, which finds its JavaScript tools through NODE_PATH.
+WEB_BUILD ?= build-web
+WEB_ENV = NODE_PATH=/usr/share/nodejs
+
+web:
+	@$(SETUP) web
+	@$(WEB_ENV) emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@$(WEB_ENV) cmake --build $(WEB_BUILD) -j $(JOBS) --target quorel
+
+# The page in Debian's Chromium, headless, driven by puppeteer-core at the version that
+# tests/web/package-lock.json pins; npm installs it there and downloads no browser.
+web-test: web
+	@$(SETUP) web-test
+	@cd tests/web && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --ignore-scripts --silent
+	@node tests/web/web_test.mjs $(WEB_BUILD)/quorel.html tests/golden
+
+# A warm frame in the page against the native frame of bench/win_bench.cpp, built here with the
+# FreeType engine and no toolkit, each measured once, one after the other.
+WEB_NATIVE = $(WEB_BUILD)/native_frame
+web-bench: web
+	@$(SETUP) web-test bench
+	@cd tests/web && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --ignore-scripts --silent
+	@g++ -std=c++20 -O3 -DNDEBUG -ffp-contract=off -fno-math-errno -Icore -o $(WEB_NATIVE) \
+	  bench/win_bench.cpp core/turtle/*.cpp core/dial/*.cpp fontengines/freetype/*.cpp \
+	  $$(pkg-config --cflags --libs freetype2 fontconfig)
+	@native=$$(./$(WEB_NATIVE) 21 | awk '/frame/{print $$2}') && \
+	  node tests/web/web_bench.mjs $(WEB_BUILD)/quorel.html $$native
+
 # ARM, cross-built with Debian's cross compilers against Debian's own arm64 and armhf libraries,
 # which scripts/sysroot.sh unpacks into BUILD/sysroot; the tests run under qemu-user.
 # arm64 (a Raspberry Pi 3, 4 or 5 with a 64-bit system): the program, every suite and the package.
@@ -177,4 +207,5 @@ armhf-test:
 	@cd $(ARMHF_BUILD) && ctest --output-on-failure --no-tests=error -j $(JOBS)
 
 clean:
-	@rm -rf $(BUILD) build-bench $(CHECK_BUILD) build-fuzz $(WIN_BUILD) $(ARM64_BUILD) $(ARMHF_BUILD)
+	@rm -rf $(BUILD) build-bench $(CHECK_BUILD) build-fuzz $(WIN_BUILD) $(WEB_BUILD) $(ARM64_BUILD) \
+	  $(ARMHF_BUILD)

@@ -3,8 +3,8 @@
 # `make run` pulls in no test tools and `make test` no fuzzer, valgrind or benchmark library.
 # Usage: scripts/setup.sh [--log FILE] TARGET...
 #   TARGET: run, test, check, fuzz, leakcheck, orca, bench, startup, package, windows,
-#           windows-test, windows-bench, windows-package, arm64, arm64-test, package-arm64,
-#           armhf-test, or all
+#           windows-test, windows-bench, windows-package, web, web-test, arm64, arm64-test,
+#           package-arm64, armhf-test, or all
 #   FILE: where apt's output goes (build/setup.log)
 # Exits 75 when the packages could not be installed because the registry failed an index.
 set -eu
@@ -47,6 +47,14 @@ windows_bench="$windows fontconfig-config fonts-liberation2"
 # The installer and the portable archive; the installer is tried under that Wine.
 windows_package="$windows nsis zip"
 startup="$bench xvfb xauth"
+# The page: Debian's emscripten (with its prebuilt system libraries, so it needs no network), the
+# font the page carries and fonttools' pyftsubset, which cuts it down; base64 (coreutils) puts the
+# font in.
+web="cmake make emscripten fonts-liberation2 fonttools"
+# Its tests drive Debian's Chromium from Node.js, with puppeteer-core from npm. A Node.js from
+# elsewhere (NodeSource's, say) brings its own npm and conflicts with Debian's package.
+web_test="$web chromium nodejs"
+command -v npm >/dev/null 2>&1 || web_test="$web_test npm"
 # ARM, cross-built: Debian's cross compiler, and the machine's own Qt for its host tools (moc,
 # rcc, and their CMake files in qt6-base-dev), in the version of the target's; dpkg-architecture
 # (dpkg-dev) names the machine's library folder. The target's libraries are not installed:
@@ -71,7 +79,7 @@ if [ "${1:-}" = --log ]; then
   shift 2
 fi
 targets="run, test, check, fuzz, leakcheck, orca, bench, startup, package, windows, windows-test, \
-windows-bench, windows-package, arm64, arm64-test, package-arm64, armhf-test, all"
+windows-bench, windows-package, web, web-test, arm64, arm64-test, package-arm64, armhf-test, all"
 [ $# -gt 0 ] || { echo "usage: $0 [--log FILE] TARGET... ($targets)" >&2; exit 2; }
 
 packages=""
@@ -90,12 +98,16 @@ for target in "$@"; do
     windows-test) packages="$packages $windows_test" ;;
     windows-bench) packages="$packages $windows_bench" ;;
     windows-package) packages="$packages $windows_package" ;;
+    web) packages="$packages $web" ;;
+    web-test) packages="$packages $web_test" ;;
     arm64) packages="$packages $arm64" ;;
     arm64-test) packages="$packages $arm64_test" ;;
     package-arm64) packages="$packages $package_arm64" ;;
     armhf-test) packages="$packages $armhf_test" ;;
-    all) packages="$packages $leakcheck $fuzz $orca $startup $windows_test $windows_package \
-$arm64_test $package_arm64 $armhf_test" ;;
+    all)
+      packages="$packages $leakcheck $fuzz $orca $startup $windows_test $windows_package $web_test \
+$arm64_test $package_arm64 $armhf_test"
+      ;;
     *)
       echo "setup: no target $target ($targets)" >&2
       exit 2

@@ -1,9 +1,10 @@
 #include "turtle/Extended.h"
 
-#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <utility>
+
+#include "turtle/BitCast.h"
 
 namespace {
 
@@ -52,7 +53,7 @@ Extended Round(bool negative, int exponent, Wide w) {
 }
 
 Extended ToExtended(double v) {
-  const auto bits = std::bit_cast<std::uint64_t>(v);
+  const auto bits = BitCast<std::uint64_t>(v);
   const int field = static_cast<int>(bits >> 52) & 0x7FF;
   const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
   const std::uint64_t m = field == 0 ? fraction : fraction | (std::uint64_t{1} << 52);
@@ -129,8 +130,8 @@ Extended Trunc(Extended v) {
 // unit stores.
 double ToDouble(Extended v) {
   const std::uint64_t sign = v.negative ? kTopBit : 0;
-  if (v.mantissa == 0) return std::bit_cast<double>(sign);
-  if (v.exponent > 1023) return std::bit_cast<double>(sign | (std::uint64_t{0x7FF} << 52));
+  if (v.mantissa == 0) return BitCast<double>(sign);
+  if (v.exponent > 1023) return BitCast<double>(sign | (std::uint64_t{0x7FF} << 52));
   // 53 bits are kept, fewer below the smallest normal double.
   const int shift = 11 + (v.exponent < -1022 ? -1022 - v.exponent : 0);
   std::uint64_t m = 0;
@@ -145,7 +146,7 @@ double ToDouble(Extended v) {
   // rounded up to 2^52 becomes the smallest normal.
   const std::uint64_t field =
       v.exponent < -1022 ? 0 : static_cast<std::uint64_t>(v.exponent + 1022);
-  return std::bit_cast<double>(sign | ((field << 52) + m));
+  return BitCast<double>(sign | ((field << 52) + m));
 }
 
 }  // namespace

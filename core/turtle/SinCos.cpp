@@ -2,11 +2,12 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cfloat>
 #include <cstdint>
 #include <limits>
 #include <utility>
+
+#include "turtle/BitCast.h"
 
 // The double-double steps are exact only where every double operation rounds to a double: on
 // 32-bit x86 that takes SSE2 arithmetic (-msse2 -mfpmath=sse), as the Windows build has.
@@ -114,12 +115,12 @@ constexpr double Rounded(const Fraction& a) {
       (top >> 11) + (rest > 0x400 || (rest == 0x400 && (sticky || (top & 0x800))));
   // A mantissa rounded up to 2^53 carries into the exponent.
   const auto field = static_cast<std::uint64_t>(1022 - (32 * i0 + shift + 1));
-  return std::bit_cast<double>((field << 52) + m);
+  return BitCast<double>((field << 52) + m);
 }
 
 // d exactly, for 0 <= d < 1 with no bit below 2^-224.
 constexpr Fraction ToFraction(double d) {
-  const auto bits = std::bit_cast<std::uint64_t>(d);
+  const auto bits = BitCast<std::uint64_t>(d);
   const int field = static_cast<int>(bits >> 52);
   const std::uint64_t m =
       (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{field != 0} << 52);
@@ -168,7 +169,7 @@ struct Reduced {
 // |x| 2/pi modulo 4, |x| = m 2^e: bits of 2/pi that would add only whole multiples of four
 // quarter turns are never read, nor those far below the precision kept.
 Reduced Reduce(double ax) {
-  const auto bits = std::bit_cast<std::uint64_t>(ax);
+  const auto bits = BitCast<std::uint64_t>(ax);
   const std::uint64_t m = (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
   const int e = static_cast<int>(bits >> 52) - 1075;
   const int a = (e >= 0 ? e : e - 31) / 32;  // e = 32 a + s, 0 <= s < 32

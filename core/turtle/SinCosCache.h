@@ -4,16 +4,16 @@
 #pragma once
 
 #include <array>
-#include <bit>
 #include <cstdint>
 
+#include "turtle/BitCast.h"
 #include "turtle/SinCos.h"
 
 class SinCosCache {
  public:
   // Exactly SinCosOf(radians).
   SinCos Of(double radians) {
-    const auto key = std::bit_cast<std::uint64_t>(radians);
+    const auto key = BitCast<std::uint64_t>(radians);
     Entry& e = entries_[(key * 0x9E3779B97F4A7C15u) >> (64 - kBits)];
     if (!e.used || e.key != key) e = {key, true, SinCosOf(radians)};
     return e.value;
