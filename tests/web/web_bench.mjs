@@ -3,21 +3,14 @@
 // 50 frames, 1,000 frames in all, at the dial of bench/win_bench.cpp (course 30, wind 120 at 25).
 // Also the time from the page's opening to its first frame, the median of 5 openings.
 // Usage: node web_bench.mjs PAGE NATIVE_FRAME_US
-import { mkdtempSync, rmSync, statSync } from "node:fs";
-import { tmpdir } from "node:os";
-import { join, resolve } from "node:path";
+import { statSync } from "node:fs";
+import { resolve } from "node:path";
 import { pathToFileURL } from "node:url";
-import puppeteer from "puppeteer-core";
+import { launchChromium } from "./chromium.mjs";
 
 const [pagePath, nativeUs] = process.argv.slice(2);
-const profile = mkdtempSync(join(tmpdir(), "quorel-chromium-"));
-const browser = await puppeteer.launch({
-  executablePath: "/usr/bin/chromium",
-  headless: true,
-  userDataDir: profile,
-  args: ["--no-sandbox", "--disable-gpu", "--no-first-run", "--disable-background-networking",
-    "--disable-component-update", "--disable-sync"],
-});
+const chromium = await launchChromium();
+const { browser } = chromium;
 const median = (v) => v.sort((a, b) => a - b)[Math.floor(v.length / 2)];
 try {
   const firsts = [];
@@ -50,6 +43,5 @@ try {
   console.log(`first frame  ${median(firsts).toFixed(0)} ms from the page's opening (file://)`);
   console.log(`page size    ${(statSync(pagePath).size / 1024).toFixed(0)} KiB`);
 } finally {
-  await browser.close();
-  rmSync(profile, { recursive: true, force: true });
+  await chromium.close();
 }

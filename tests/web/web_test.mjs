@@ -3,22 +3,15 @@
 // and that the page asks for nothing over the network.
 // Usage: node web_test.mjs PAGE GOLDEN_DIR
 import assert from "node:assert/strict";
-import { mkdtempSync, readFileSync, rmSync } from "node:fs";
-import { tmpdir } from "node:os";
+import { readFileSync } from "node:fs";
 import { join, resolve } from "node:path";
 import { pathToFileURL } from "node:url";
-import puppeteer from "puppeteer-core";
+import { launchChromium } from "./chromium.mjs";
 
 const [pagePath, goldenDir] = process.argv.slice(2);
 const url = pathToFileURL(resolve(pagePath)).href;
-const profile = mkdtempSync(join(tmpdir(), "quorel-chromium-"));
-const browser = await puppeteer.launch({
-  executablePath: "/usr/bin/chromium",
-  headless: true,
-  userDataDir: profile,
-  args: ["--no-sandbox", "--disable-gpu", "--no-first-run", "--disable-background-networking",
-    "--disable-component-update", "--disable-sync"],
-});
+const chromium = await launchChromium();
+const { browser } = chromium;
 
 const requests = [];
 async function open(scale = 1, language = "") {
@@ -293,7 +286,6 @@ try {
     console.log(`ok   network (${requests.length} requests, each the page itself or inside it)`);
   }
 } finally {
-  await browser.close();
-  rmSync(profile, { recursive: true, force: true });
+  await chromium.close();
 }
 process.exit(failed ? 1 : 0);
