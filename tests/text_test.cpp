@@ -258,10 +258,9 @@ struct FakeEngine final : FontEngine {
       ++log.renders;
       if (glyph == '!') return false;
       if (glyph >= kBigGlyphs) {
-        big.assign(static_cast<std::size_t>(glyph - kBigGlyphs) * 100 + 1, 7);
-        out = {
-            0,         1, static_cast<int>(big.size()), 1, static_cast<std::ptrdiff_t>(big.size()),
-            big.data()};
+        const int rows = static_cast<int>(glyph - kBigGlyphs);
+        big.assign(static_cast<std::size_t>(rows) * kBigRow, 7);
+        out = {0, 1, kBigRow, rows, kBigRow, big.data()};
         return true;
       }
       const bool quarter = turn.cos == 0 && turn.sin == 1;
@@ -274,8 +273,9 @@ struct FakeEngine final : FontEngine {
     std::uint8_t rows[6] = {0, 0, 99, 0, 255, 99};
     std::vector<std::uint8_t> big;
   };
-  // Glyph kBigGlyphs + n is one row of n * 100 + 1 inked pixels.
+  // Glyph kBigGlyphs + n is n rows of kBigRow inked pixels.
   static constexpr GlyphId kBigGlyphs = 0x10000;
+  static constexpr int kBigRow = 1000;
   explicit FakeEngine(Log& log) : log(log) {}
   std::unique_ptr<ScaledFont> Find(const FontRequest& r) override {
     log.finds.push_back(std::string(r.face) + " " + std::to_string(r.height) + " " +
@@ -363,7 +363,7 @@ TEST(TextThroughAnEngine, KeptGlyphsAndFontsStayWithinTheirBoundsLeastRecentlyUs
   GlyphCache cache(std::make_unique<FakeEngine>(log));
   const GlyphCache::Selection keep = cache.Select(Arial(20));
   cache.GlyphFor(keep, 'A');
-  // Glyphs of about 60 kB each, many times the bound, the first two drawn again all along.
+  // Glyphs of about 100 kB each, many times the bound, the first two drawn again all along.
   const int rendersBefore = log.renders;
   for (GlyphId g = 1; g <= 2000; ++g) {
     cache.GlyphFor(keep, FakeEngine::kBigGlyphs + 100);
@@ -374,7 +374,7 @@ TEST(TextThroughAnEngine, KeptGlyphsAndFontsStayWithinTheirBoundsLeastRecentlyUs
   EXPECT_EQ(log.renders, rendersBefore + 2001);
   // One glyph too big to be kept among the others is kept alone while it is drawn again.
   const GlyphCache::Selection selected = cache.Select(Arial(15));
-  const std::size_t huge = kGlyphCacheBytes / 4 / sizeof(Glyph::Ink) / 100 + 1;
+  const std::size_t huge = kGlyphCacheBytes / 4 / FakeEngine::kBigRow + 1;
   for (int i = 0; i < 3; ++i) cache.GlyphFor(selected, FakeEngine::kBigGlyphs + huge);
   EXPECT_EQ(log.renders, rendersBefore + 2002);
   EXPECT_LE(cache.GlyphBytes(), kGlyphCacheBytes);

@@ -57,10 +57,14 @@ Rotation TurnOf(int escapement) {
 // Ink coordinates are 16 bits wide.
 constexpr int kMaxInkSide = std::numeric_limits<std::uint16_t>::max() + 1;
 
-// Counted first, so that a glyph holds no more than its ink.
+// Counted first, so that a glyph holds no more than its ink. A run's place among the coverages
+// is 32 bits wide, which a box of no more than 2^32 - 1 pixels never outgrows.
 Glyph Compact(const Coverage& coverage) {
   if (coverage.width < 0 || coverage.rows < 0 || coverage.width > kMaxInkSide ||
-      coverage.rows > kMaxInkSide || (!coverage.data && coverage.width > 0 && coverage.rows > 0)) {
+      coverage.rows > kMaxInkSide ||
+      static_cast<std::uint64_t>(coverage.width) * static_cast<std::uint64_t>(coverage.rows) >
+          std::numeric_limits<std::uint32_t>::max() ||
+      (!coverage.data && coverage.width > 0 && coverage.rows > 0)) {
     return {};
   }
   Glyph glyph;
@@ -68,27 +72,47 @@ Glyph Compact(const Coverage& coverage) {
   glyph.top = coverage.top;
   glyph.width = coverage.width;
   glyph.rows = coverage.rows;
-  std::size_t inked = 0;
-  for (int r = 0; r < glyph.rows; ++r) {
-    const std::uint8_t* row = coverage.data + r * coverage.pitch;
-    inked += static_cast<std::size_t>(glyph.width - std::count(row, row + glyph.width, 0));
-  }
-  glyph.ink.reserve(inked);
-  for (int r = 0; r < glyph.rows; ++r) {
-    const std::uint8_t* row = coverage.data + r * coverage.pitch;
-    for (int c = 0; c < glyph.width; ++c) {
-      if (row[c] != 0) {
-        glyph.ink.push_back({static_cast<std::uint16_t>(c), static_cast<std::uint16_t>(r), row[c]});
+  // Calls fn(row, first column, end column) for each run of inked pixels.
+  auto forEachRun = [&](auto fn) {
+    for (int r = 0; r < glyph.rows; ++r) {
+      const std::uint8_t* row = coverage.data + r * coverage.pitch;
+      for (int c = 0; c < glyph.width;) {
+        if (row[c] == 0) {
+          ++c;
+          continue;
+        }
+        const int first = c;
+        while (c < glyph.width && row[c] != 0) ++c;
+        fn(r, first, c);
       }
     }
-  }
+  };
+  std::size_t runs = 0, inked = 0;
+  forEachRun([&](int, int first, int end) {
+    ++runs;
+    inked += static_cast<std::size_t>(end - first);
+  });
+  glyph.runs.reserve(runs);
+  glyph.coverage.reserve(inked);
+  forEachRun([&](int r, int first, int end) {
+    // A run is at most kMaxInkSide long, one more than 16 bits hold, so the longest is split.
+    for (int c = first; c < end;) {
+      const int length = std::min(end - c, kMaxInkSide - 1);
+      glyph.runs.push_back({static_cast<std::uint16_t>(c), static_cast<std::uint16_t>(r),
+                            static_cast<std::uint16_t>(length),
+                            static_cast<std::uint32_t>(glyph.coverage.size())});
+      const std::uint8_t* row = coverage.data + r * coverage.pitch;
+      glyph.coverage.insert(glyph.coverage.end(), row + c, row + c + length);
+      c += length;
+    }
+  });
   return glyph;
 }
 
 // What a kept glyph costs, its key and its place in the hash table and the use list included.
 std::size_t BytesOf(const Glyph& glyph) {
   constexpr std::size_t kPerGlyph = 128;
-  return kPerGlyph + glyph.ink.capacity() * sizeof(Glyph::Ink);
+  return kPerGlyph + glyph.runs.capacity() * sizeof(Glyph::Run) + glyph.coverage.capacity();
 }
 
 // A face name may be any bytes; only printable ASCII reaches the terminal.

@@ -24,18 +24,21 @@
 #include "turtle/HashMix.h"
 #include "turtle/Text.h"
 
-// Only the covered pixels of a glyph's box: about half of it is empty.
+// Only the covered runs of a glyph's rows: about half of its box is empty. A run's coverages lie
+// side by side, so drawing it blends along one row of pixels.
 struct Glyph {
-  struct Ink {
-    std::uint16_t x;
-    std::uint16_t y;
-    std::uint8_t coverage;  // 1..255
+  struct Run {
+    std::uint16_t x;  // from the box's left edge
+    std::uint16_t y;  // from the box's top
+    std::uint16_t length;
+    std::uint32_t first;  // its coverages are coverage[first, first + length), each 1..255
   };
   int left = 0;  // the box from the glyph origin, as in Coverage
   int top = 0;
   int width = 0;
   int rows = 0;
-  std::vector<Ink> ink;
+  std::vector<Run> runs;
+  std::vector<std::uint8_t> coverage;
 };
 
 // The glyphs kept, in bytes; a glyph bigger than a quarter of this is kept alone, outside it.

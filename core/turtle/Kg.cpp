@@ -87,7 +87,7 @@ void TKG::Turn(double a) {
 // decides the pixel a half-way position lands on. A step that would leave the finite plane is
 // not taken at all, so the turtle keeps a position it can come back from.
 void TKG::Forward(double d) {
-  const SinCos r = trig_.Of(heading * kRadiansPerDegree);
+  const SinCos r = trig_.OfDegrees(heading);
   const double nx = StepCoordinate(x, r.sin, d);
   const double ny = StepCoordinate(y, -r.cos, d);
   if (!std::isfinite(nx) || !std::isfinite(ny)) return;
@@ -142,8 +142,7 @@ void TKG::Fill() {
 void TKG::Text(const std::string& utf8, int mode) {
   const int x0 = PixelCoord(x), y0 = PixelCoord(y);
   const double a = 360.0 - heading;
-  const double angle = a * kRadiansPerDegree;
-  const SinCos turn = trig_.Of(angle);
+  const SinCos turn = trig_.OfDegrees(a);
   const double s = turn.sin, c = turn.cos;
 
   FontSpec desc;

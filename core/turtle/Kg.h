@@ -24,8 +24,6 @@ double RoundHalfAway(double v);
 // INT_MIN (the x86 conversion's "integer indefinite"), so any turtle state stays drawable.
 int TruncInt(double v);
 
-inline constexpr double kRadiansPerDegree = 0.017453292519943295;
-
 // The modes Circle, Box and Text take.
 enum CircleMode : int { kCircleOutline = 0, kCircleFilled = 1 };
 enum BoxMode : int { kBoxFramed = 0, kBoxFilled = 1 };

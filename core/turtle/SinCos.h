@@ -2,6 +2,9 @@
 // bit can move a step or a label by a pixel; these give the same bits on every processor.
 #pragma once
 
+// A turtle's heading in degrees is turned to radians by this product.
+inline constexpr double kRadiansPerDegree = 0.017453292519943295;
+
 struct SinCos {
   double sin;
   double cos;

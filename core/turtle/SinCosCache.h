@@ -1,30 +1,34 @@
-// sin and cos remembered by angle: the dial turns the turtle to the same hundred or so headings
-// on every paint, and working out sin and cos costs more than the rest of a tick. In 256 places
-// a quarter of them collided and were worked out again on every frame.
+// sin and cos of a heading, remembered by whole degree: the dial turns the turtle to the same
+// hundred or so whole-degree headings on every paint, and working out sin and cos costs more than
+// the rest of a tick. A table indexed by the degree needs no hash and never evicts; it is small
+// enough to stay in the processor's cache beside a frame's pixels, which a hashed cache of the
+// same reach was not. Any other angle is worked out each time.
 #pragma once
 
 #include <array>
-#include <cstdint>
+#include <cmath>
 
-#include "turtle/BitCast.h"
 #include "turtle/SinCos.h"
 
 class SinCosCache {
  public:
-  // Exactly SinCosOf(radians).
-  SinCos Of(double radians) {
-    const auto key = BitCast<std::uint64_t>(radians);
-    Entry& e = entries_[(key * 0x9E3779B97F4A7C15u) >> (64 - kBits)];
-    if (!e.used || e.key != key) e = {key, true, SinCosOf(radians)};
-    return e.value;
+  // Exactly SinCosOf(degrees * kRadiansPerDegree).
+  SinCos OfDegrees(double degrees) {
+    if (!(degrees >= 0 && degrees <= kLast)) return SinCosOf(degrees * kRadiansPerDegree);
+    const auto whole = static_cast<int>(degrees);
+    if (whole != degrees) return SinCosOf(degrees * kRadiansPerDegree);
+    SinCos& kept = byDegree_[static_cast<std::size_t>(whole)];
+    if (std::isnan(kept.cos)) kept = SinCosOf(degrees * kRadiansPerDegree);
+    return kept;
   }
 
  private:
-  static constexpr int kBits = 10;
-  struct Entry {
-    std::uint64_t key = 0;
-    bool used = false;
-    SinCos value{0, 1};
-  };
-  std::array<Entry, 1 << kBits> entries_{};
+  // 360 too, which a text's turn reaches from heading 0.
+  static constexpr int kLast = 360;
+  // A NaN cosine marks a degree not yet worked out: no angle's cosine is NaN.
+  std::array<SinCos, kLast + 1> byDegree_ = [] {
+    std::array<SinCos, kLast + 1> unset{};
+    unset.fill({0, NAN});
+    return unset;
+  }();
 };

@@ -1,9 +1,12 @@
 #include "turtle/Text.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <climits>
 #include <cmath>
 #include <cstddef>
+#include <cstring>
 
 #include "turtle/FontEngine.h"
 #include "turtle/GlyphCache.h"
@@ -17,32 +20,10 @@ GlyphCache& TheCache() {
   return cache;
 }
 
-// The three colour channels of 0x..RRGGBB spread into 16-bit lanes: 0x00GG'00RR'00BB.
-constexpr std::uint64_t Lanes(std::uint32_t pixel) {
-  return (pixel & 0x00FF00FFu) | (static_cast<std::uint64_t>(pixel & 0xFF00u) << 24);
-}
-
-// Per channel dst + (src - dst) * coverage / 255, rounded half away from zero, without a
-// division: (v + 1 + (v >> 8)) >> 8 is v / 255 exactly for v below 65536. The three channels
-// share each step in 16-bit lanes of one 64-bit word. The top byte is not a colour channel and
-// is kept.
-std::uint32_t Blend(std::uint32_t dst, std::uint32_t colour, int coverage) {
-  const auto a = static_cast<std::uint64_t>(coverage);
-  const std::uint64_t v = Lanes(dst) * (255 - a) + Lanes(colour) * a + 0x007F'007F'007Fu;
-  const std::uint64_t out = (v + 0x0001'0001'0001u + ((v >> 8) & 0x00FF'00FF'00FFu)) >> 8;
-  return (dst & 0xFF000000u) | (static_cast<std::uint32_t>(out) & 0x00FF00FFu) |
-         (static_cast<std::uint32_t>(out >> 24) & 0xFF00u);
-}
-
 // Far enough outside any buffer to be clipped, near enough to convert to int64 safely.
 std::int64_t RoundToPixel(double v) {
   constexpr double kFar = 1e15;
   return static_cast<std::int64_t>(std::floor(std::clamp(v, -kFar, kFar) + 0.5));
-}
-
-void Plot(std::uint32_t& pixel, std::uint32_t colour, int coverage) {
-  pixel = coverage == 255 ? (pixel & 0xFF000000u) | (colour & 0x00FFFFFFu)
-                          : Blend(pixel, colour, coverage);
 }
 
 // Whether the square of half-side reach around (x, y) misses the buffer.
@@ -50,23 +31,79 @@ bool Outside(std::int64_t x, std::int64_t y, std::int64_t reach, int width, int 
   return x + reach < 0 || y + reach < 0 || x - reach >= width || y - reach >= height;
 }
 
+// Per channel dst + (src - dst) * coverage / 255, rounded half away from zero, without a
+// division: (v + 1 + (v >> 8)) >> 8 is v / 255 exactly for v below 65536, and no step leaves 16
+// bits, so two pixels are blended at once, one channel in each 16-bit lane. The top byte is not a
+// colour channel: its lane has coverage 0, which keeps it.
+using Bytes16 = std::uint8_t __attribute__((vector_size(16)));
+using Lanes16 = std::uint16_t __attribute__((vector_size(16)));
+using Words64 = std::uint64_t __attribute__((vector_size(16)));
+static_assert(std::endian::native == std::endian::little, "a pixel's top byte is its fourth");
+
+// Two pixels, each byte widened to a lane.
+Lanes16 Widen(std::uint64_t two) {
+  const auto bytes = reinterpret_cast<Bytes16>(Words64{two, 0});
+  return reinterpret_cast<Lanes16>(__builtin_shufflevector(bytes, Bytes16{}, 0, 16, 1, 17, 2, 18, 3,
+                                                           19, 4, 20, 5, 21, 6, 22, 7, 23));
+}
+
+std::uint64_t Narrow(Lanes16 lanes) {
+  using Bytes8 = std::uint8_t __attribute__((vector_size(8)));
+  std::uint64_t two;
+  const auto bytes = __builtin_convertvector(lanes, Bytes8);
+  std::memcpy(&two, &bytes, sizeof two);
+  return two;
+}
+
+// A coverage in a pixel's three colour lanes, looked up rather than spread every time.
+constexpr auto kCoverageLanes = [] {
+  std::array<std::uint64_t, 256> lanes{};
+  for (std::uint64_t a = 0; a < lanes.size(); ++a) lanes[a] = a * 0x0000'0001'0001'0001u;
+  return lanes;
+}();
+
+Lanes16 BlendTwo(std::uint64_t two, Lanes16 colour, std::uint8_t a0, std::uint8_t a1) {
+  const auto a = reinterpret_cast<Lanes16>(Words64{kCoverageLanes[a0], kCoverageLanes[a1]});
+  const Lanes16 v = Widen(two) * (255 - a) + colour * a + 127;
+  return (v + 1 + (v >> 8)) >> 8;
+}
+
+void BlendRun(std::uint32_t* pixels, const std::uint8_t* coverage, std::int64_t count,
+              std::uint32_t colour) {
+  const Lanes16 c = Widen(colour * 0x0000'0001'0000'0001u);
+  std::int64_t i = 0;
+  for (; i + 2 <= count; i += 2) {
+    std::uint64_t two;
+    std::memcpy(&two, pixels + i, sizeof two);
+    two = Narrow(BlendTwo(two, c, coverage[i], coverage[i + 1]));
+    std::memcpy(pixels + i, &two, sizeof two);
+  }
+  if (i < count) {
+    // The last pixel alone: the second lane's coverage of 0 leaves nothing to write back there.
+    pixels[i] = static_cast<std::uint32_t>(Narrow(BlendTwo(pixels[i], c, coverage[i], 0)));
+  }
+}
+
 void Blit(std::uint32_t* pixels, int width, int height, int stride, const Glyph& glyph,
           std::int64_t gx, std::int64_t gy, std::uint32_t colour) {
   if (gx + glyph.width <= 0 || gy + glyph.rows <= 0 || gx >= width || gy >= height) return;
   const auto rowStride = static_cast<std::size_t>(stride);
-  if (gx >= 0 && gy >= 0 && gx + glyph.width <= width && gy + glyph.rows <= height) {
-    std::uint32_t* origin =
-        pixels + static_cast<std::size_t>(gy) * rowStride + static_cast<std::size_t>(gx);
-    for (const Glyph::Ink& ink : glyph.ink) {
-      Plot(origin[ink.y * rowStride + ink.x], colour, ink.coverage);
+  const bool inside = gx >= 0 && gy >= 0 && gx + glyph.width <= width && gy + glyph.rows <= height;
+  for (const Glyph::Run& run : glyph.runs) {
+    const std::int64_t y = gy + run.y;
+    std::int64_t x = gx + run.x, end = x + run.length;
+    const std::uint8_t* coverage = glyph.coverage.data() + run.first;
+    if (!inside) {
+      if (y < 0 || y >= height) continue;
+      if (x < 0) {
+        coverage -= x;
+        x = 0;
+      }
+      end = std::min<std::int64_t>(end, width);
     }
-    return;
-  }
-  for (const Glyph::Ink& ink : glyph.ink) {
-    const std::int64_t x = gx + ink.x, y = gy + ink.y;
-    if (x >= 0 && y >= 0 && x < width && y < height) {
-      Plot(pixels[static_cast<std::size_t>(y) * rowStride + static_cast<std::size_t>(x)], colour,
-           ink.coverage);
+    if (x < end) {
+      BlendRun(pixels + static_cast<std::size_t>(y) * rowStride + static_cast<std::size_t>(x),
+               coverage, end - x, colour);
     }
   }
 }
