@@ -44,7 +44,7 @@ void TQuorelApplication::LogReport(const std::string& message) {
   std::fprintf(stderr, "%s: %s\n", title_.toLocal8Bit().constData(), message.c_str());
 }
 
-int RunQuorel(int argc, char** argv, const std::function<void(TFQuorel&)>& beforeShow) {
+int RunQuorel(int argc, char** argv) {
   // The font configuration loads while Qt connects to the display, not in the first paint.
   const std::jthread fonts(WarmUpFontEngine);
   HoldPlatformMessages();
@@ -56,7 +56,6 @@ int RunQuorel(int argc, char** argv, const std::function<void(TFQuorel&)>& befor
   QAccessible::installFactory(WindDialAccessibleFactory);
   try {
     FQuorel = new TFQuorel;
-    if (beforeShow) beforeShow(*FQuorel);
     FQuorel->show();
     app.exec();
   } catch (...) {
