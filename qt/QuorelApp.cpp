@@ -8,10 +8,10 @@
 #include <thread>
 
 #include "app/AppRules.h"
+#include "dial/WindDial.h"
 #include "qt/F01.h"
 #include "qt/KwindAccessible.h"
 #include "qt/StartupChecks.h"
-#include "turtle/FontEngine.h"
 
 TQuorelApplication::TQuorelApplication(int& argc, char** argv)
     : QApplication(argc, argv),
@@ -45,8 +45,9 @@ void TQuorelApplication::LogReport(const std::string& message) {
 }
 
 int RunQuorel(int argc, char** argv) {
-  // The font configuration loads while Qt connects to the display, not in the first paint.
-  const std::jthread fonts(WarmUpFontEngine);
+  // The font configuration, the faces and the glyphs of the first frame load while Qt connects
+  // to the display, not in the first paint.
+  const std::jthread fonts(WarmUpDial);
   HoldPlatformMessages();
   TQuorelApplication app(argc, argv);
   ReleasePlatformMessages();
