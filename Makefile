@@ -54,7 +54,7 @@ bench:
 startup:
 	@$(SETUP) startup
 	@cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DQUOREL_BENCH=ON >/dev/null
-	@cmake --build build-bench -j $(JOBS) --target quorel baseline quorel_startup
+	@cmake --build build-bench -j $(JOBS) --target quorel baseline xprobe
 	@./bench/startup.sh build-bench/bench
 
 # Every test again, built with AddressSanitizer and UndefinedBehaviorSanitizer. What Qt and

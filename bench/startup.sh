@@ -1,7 +1,10 @@
 #!/bin/sh
-# Start-up to the first complete frame and peak resident size, Quorel against a bare Qt program
-# with one black 300 x 300 window, medians of RUNS alternating runs under Xvfb; then Quorel's CPU
-# use over IDLE_SECONDS with its window open and no input.  Usage: bench/startup.sh [BIN_DIR]
+# Start-up to the first complete frame on the X server and peak resident size, Quorel against a
+# bare Qt program with one black 300 x 300 window, medians of RUNS alternating runs under Xvfb
+# with no window manager; then Quorel's CPU use over IDLE_SECONDS with its window open and no
+# input. A separate X client, xprobe, starts each program and times it from its fork to the
+# moment its window's known pixels can be read back from the server.
+# Usage: bench/startup.sh [BIN_DIR]
 set -eu
 bin=${1:-build-bench/bench}
 app=${QUOREL:-build-bench/quorel}
@@ -12,38 +15,40 @@ if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 640x480x24" "$0" "$@"
 fi
 
-# One run: "<ms to first frame> <peak kB>".
-run() {
-  start=$(date +%s%N)
-  line=$("$1" | grep '^frame_ns=')
-  frame=${line#frame_ns=}
-  frame=${frame%% *}
-  echo "$(( (frame - start) / 1000 ))" "${line##*hwm_kb=}" | awk '{printf "%.2f %d\n", $1 / 1000, $2}'
-}
+# The dial's white "N", the white below it and the grey course-up button, drawn last; the bare
+# window's black centre.
+quorel_pixels="150,50,ffffff 150,62,ffffff 282,17,aaaaaa"
+base_pixels="150,150,000000"
 
 median() { sort -n | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
 
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 export XDG_RUNTIME_DIR="$tmp"
-run "$bin/baseline" >/dev/null  # let both start from warm caches
-run "$bin/quorel_startup" >/dev/null
+# Each line: ms to the pixels, ms to the window's map, peak kB.
+base() { "$bin/xprobe" $base_pixels -- "$bin/baseline"; }
+quorel() { "$bin/xprobe" $quorel_pixels -- "$app"; }
+base >/dev/null  # let both start from warm caches
+quorel >/dev/null
 i=0
 while [ $i -lt "$runs" ]; do
-  run "$bin/baseline" >>"$tmp/base"
-  run "$bin/quorel_startup" >>"$tmp/quorel"
+  base >>"$tmp/base"
+  quorel >>"$tmp/quorel"
   i=$((i + 1))
 done
 
-base_ms=$(cut -d' ' -f1 "$tmp/base" | median)
-base_kb=$(cut -d' ' -f2 "$tmp/base" | median)
-quorel_ms=$(cut -d' ' -f1 "$tmp/quorel" | median)
-quorel_kb=$(cut -d' ' -f2 "$tmp/quorel" | median)
-echo "start-up to first frame, median of $runs runs:"
-printf '  bare Qt window  %7.2f ms  %7d kB peak resident\n' "$base_ms" "$base_kb"
-printf '  quorel          %7.2f ms  %7d kB peak resident\n' "$quorel_ms" "$quorel_kb"
+column() { cut -d' ' -f"$1" "$tmp/$2" | median; }
+base_ms=$(column 1 base)
+base_map=$(column 2 base)
+base_kb=$(column 3 base)
+quorel_ms=$(column 1 quorel)
+quorel_map=$(column 2 quorel)
+quorel_kb=$(column 3 quorel)
+echo "start-up to the first frame on the X server, median of $runs runs (window mapped at):"
+printf '  bare Qt window  %7.2f ms (%6.2f ms)  %7d kB peak resident\n' "$base_ms" "$base_map" "$base_kb"
+printf '  quorel          %7.2f ms (%6.2f ms)  %7d kB peak resident\n' "$quorel_ms" "$quorel_map" "$quorel_kb"
 awk -v a="$quorel_ms" -v b="$base_ms" -v c="$quorel_kb" -v d="$base_kb" \
-  'BEGIN {printf "  ratio           %7.2f x    %7.2f x (targets: 1.15 and 1.15)\n", a / b, c / d}'
+  'BEGIN {printf "  ratio           %7.2f x              %7.2f x (targets: 1.15 and 1.15)\n", a / b, c / d}'
 
 "$app" &
 pid=$!

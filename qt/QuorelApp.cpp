@@ -8,10 +8,10 @@
 #include <thread>
 
 #include "app/AppRules.h"
+#include "dial/WindDial.h"
 #include "qt/F01.h"
 #include "qt/KwindAccessible.h"
 #include "qt/StartupChecks.h"
-#include "turtle/FontEngine.h"
 
 TQuorelApplication::TQuorelApplication(int& argc, char** argv)
     : QApplication(argc, argv),
@@ -44,9 +44,10 @@ void TQuorelApplication::LogReport(const std::string& message) {
   std::fprintf(stderr, "%s: %s\n", title_.toLocal8Bit().constData(), message.c_str());
 }
 
-int RunQuorel(int argc, char** argv, const std::function<void(TFQuorel&)>& beforeShow) {
-  // The font configuration loads while Qt connects to the display, not in the first paint.
-  const std::jthread fonts(WarmUpFontEngine);
+int RunQuorel(int argc, char** argv) {
+  // The font configuration, the faces and the glyphs of the first frame load while Qt connects
+  // to the display, not in the first paint.
+  const std::jthread fonts(WarmUpDial);
   HoldPlatformMessages();
   TQuorelApplication app(argc, argv);
   ReleasePlatformMessages();
@@ -56,7 +57,6 @@ int RunQuorel(int argc, char** argv, const std::function<void(TFQuorel&)>& befor
   QAccessible::installFactory(WindDialAccessibleFactory);
   try {
     FQuorel = new TFQuorel;
-    if (beforeShow) beforeShow(*FQuorel);
     FQuorel->show();
     app.exec();
   } catch (...) {

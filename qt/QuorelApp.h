@@ -3,11 +3,8 @@
 #pragma once
 
 #include <QApplication>
-#include <functional>
 
 #include "app/Report.h"
-
-class TFQuorel;
 
 class TQuorelApplication : public QApplication, public ExceptionReporter {
   Q_OBJECT
@@ -29,5 +26,5 @@ class TQuorelApplication : public QApplication, public ExceptionReporter {
 };
 
 // The program from start to end: the application object, the main form shown, the event loop
-// until the form closes; 0 however it ends. beforeShow, if any, sees the form before it is shown.
-int RunQuorel(int argc, char** argv, const std::function<void(TFQuorel&)>& beforeShow = {});
+// until the form closes; 0 however it ends.
+int RunQuorel(int argc, char** argv);

@@ -46,7 +46,7 @@ fonts-liberation2 fonts-ipafont-gothic locales"
 windows_bench="$windows fontconfig-config fonts-liberation2"
 # The installer and the portable archive; the installer is tried under that Wine.
 windows_package="$windows nsis zip"
-startup="$bench xvfb xauth"
+startup="$bench xvfb xauth libx11-dev"
 # The page: Debian's emscripten (with its prebuilt system libraries, so it needs no network), the
 # font the page carries and fonttools' pyftsubset, which cuts it down; base64 (coreutils) puts the
 # font in.

@@ -26,6 +26,16 @@ WindDial::WindDial() : turtle(std::make_unique<TKG>()) {
 
 WindDial::~WindDial() = default;
 
+void WarmUpDial() {
+  // Only a head start: whatever fails here fails again in the first paint, which reports it.
+  try {
+    WindDial dial;
+    dial.DrawDial();
+    dial.DrawButtons();
+  } catch (...) {
+  }
+}
+
 void WindDial::Set(DialValue which, int value) {
   int& stored = values_[static_cast<int>(which)];
   const int before = stored;

@@ -93,3 +93,9 @@ class WindDial {
   bool currentUnannounced_ = false;
   bool focusedBefore_ = false;
 };
+
+// Draws a dial at the initial values on a turtle of its own and drops the picture, so that the
+// fonts and glyphs of the first frame are loaded before the window's first paint asks for them.
+// Safe on any thread whose floating-point settings are those of the thread that paints, since the
+// glyphs it renders are kept for that one; never throws.
+void WarmUpDial();

@@ -77,11 +77,6 @@ class FontEngine {
 // The engine of the platform being built for, defined beside that engine.
 std::unique_ptr<FontEngine> MakePlatformFontEngine();
 
-// Loads what the platform's engine reads once per process before it can find a face, such as
-// the font configuration, so that the first text does not wait for it. Safe on any thread, and
-// never needed: an engine loads it on first use anyway.
-void WarmUpFontEngine();
-
 // Whether an installed font covers the language, a tag such as "ja"; true when the platform
 // cannot tell, so that nothing is reported missing on a guess.
 bool PlatformHasFontFor(std::string_view language);

@@ -141,9 +141,6 @@ std::unique_ptr<FontEngine> MakePlatformFontEngine() {
   return std::make_unique<CanvasFontEngine>();
 }
 
-// The page loads the font before the program starts.
-void WarmUpFontEngine() {}
-
 // The shipped face has no Japanese; the browser falls back to the system's for the menu's words.
 bool PlatformHasFontFor(std::string_view) {
   return true;

@@ -305,12 +305,6 @@ KeptFaces KeptBy(const FontEngine& engine) {
   return dynamic_cast<const FreeTypeFontEngine&>(engine).Kept();
 }
 
-// Fontconfig builds its current configuration, the files and caches it reads, on first use and
-// only once, whichever thread asks.
-void WarmUpFontEngine() {
-  FcConfigGetCurrent();
-}
-
 bool PlatformHasFontFor(std::string_view language) {
   const std::string tag(language);
   const PatternPtr pattern(FcPatternCreate());

@@ -190,9 +190,6 @@ std::unique_ptr<FontEngine> MakePlatformFontEngine() {
   return std::make_unique<GdiFontEngine>();
 }
 
-// GDI keeps its fonts in the system, loaded before the program starts: nothing to load ahead.
-void WarmUpFontEngine() {}
-
 // Windows finds a face for any script it can show by its own font linking.
 bool PlatformHasFontFor(std::string_view) {
   return true;
