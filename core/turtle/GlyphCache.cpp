@@ -167,8 +167,16 @@ GlyphCache::Selection GlyphCache::SelectAnew(const FontSpec& wanted) {
   it->second.lastUse_ = ++fontUses_;
   const int escapement = NormalEscapement(wanted.escapement);
   lastWanted_ = wanted;
-  last_ = {&it->second, escapement, TurnOf(escapement)};
+  last_ = {&it->second, escapement, TurnFor(escapement)};
   return last_;
+}
+
+// A paint turns its labels to the same dozen escapements, 30 degrees apart, every time; those
+// land in different places here, and their sine and cosine are worked out once.
+Rotation GlyphCache::TurnFor(int escapement) {
+  KeptTurn& kept = turns_[static_cast<std::size_t>(escapement) % turns_.size()];
+  if (kept.escapement != escapement) kept = {escapement, TurnOf(escapement)};
+  return kept.turn;
 }
 
 const Glyph& GlyphCache::Render(const GlyphKey& key, const Rotation& turn) {

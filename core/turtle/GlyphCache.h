@@ -154,6 +154,7 @@ class GlyphCache {
   };
 
   Selection SelectAnew(const FontSpec& wanted);
+  Rotation TurnFor(int escapement);
   const Glyph& Render(const GlyphKey& key, const Rotation& turn);
   void Forget(std::unordered_map<GlyphKey, Kept, GlyphKeyHash>::iterator it);
   void EvictFont();
@@ -169,6 +170,11 @@ class GlyphCache {
   Oversize oversize_;
   // Faces already reported as having no font at all; kept across Reset, so once per run.
   std::unordered_set<std::string> reported_;
+  struct KeptTurn {
+    int escapement = -1;  // none yet
+    Rotation turn;
+  };
+  std::array<KeptTurn, 64> turns_{};
   // A text is measured and drawn with the font just selected, so the last answer is kept.
   FontSpec lastWanted_;
   Selection last_;
