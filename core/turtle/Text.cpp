@@ -17,7 +17,8 @@ GlyphCache& TheCache() {
   return cache;
 }
 
-// The three colour channels of 0x..RRGGBB spread into 16-bit lanes: 0x00GG'00RR'00BB.
+// The three colour channels, a pixel's low three bytes 0x..XXYYZZ, spread into 16-bit lanes:
+// 0x00YY'00XX'00ZZ.
 constexpr std::uint64_t Lanes(std::uint32_t pixel) {
   return (pixel & 0x00FF00FFu) | (static_cast<std::uint64_t>(pixel & 0xFF00u) << 24);
 }
