@@ -1,6 +1,6 @@
 // Drives build-web/quorel.html in Debian's Chromium, headless, from file://: the dial against the
-// golden pictures, keys, presses, the menu, About, Exit, the readers' tree, device pixel ratio 2,
-// and that the page asks for nothing over the network.
+// golden pictures, keys, presses, the menu, About, Exit, the report of a failed paint, the readers'
+// tree, device pixel ratio 2, and that the page asks for nothing over the network.
 // Usage: node web_test.mjs PAGE GOLDEN_DIR
 import assert from "node:assert/strict";
 import { readFileSync } from "node:fs";
@@ -204,6 +204,30 @@ const tests = {
     await key(page, "x");
     assert.equal(await page.$("#dial"), null);
     assert.equal(await page.$eval("#ended", (p) => p.hidden), false);
+    await page.close();
+  },
+
+  // Memory runs out in a paint: the standard report, for readers too, and the page goes on.
+  async exceptionReport() {
+    const page = await open();
+    await page.evaluate(() => {
+      const hogs = [];
+      wasmMemory.grow = () => { throw new RangeError("no more memory"); };
+      // Less than the megabyte left that a frame at ratio 2 needs, room for the exception.
+      for (let p; (p = _malloc(1 << 20)); ) hogs.push(p);
+      Module._QuorelPaint(2);
+      hogs.forEach(_free);
+      delete wasmMemory.grow;
+    });
+    const box = (await page.accessibility.snapshot()).children.find((n) => n.role === "alertdialog");
+    assert.equal(box?.name, "quorel");
+    assert.equal(await page.$eval("#message-text", (p) => p.textContent), "std::bad_alloc.");
+    await key(page, "Enter");
+    assert.equal(await page.$eval("#message", (d) => d.open), false);
+    const frames = await page.evaluate(() => quorelShell.frames);
+    await key(page, "PageDown");
+    await expectValues(page, 10, 360, 0);
+    assert.ok(await page.evaluate(() => quorelShell.frames) > frames, "no frame after the report");
     await page.close();
   },
 
