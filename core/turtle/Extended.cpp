@@ -1,5 +1,6 @@
 #include "turtle/Extended.h"
 
+#include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <utility>
@@ -178,6 +179,8 @@ Pair ExactSum(double a, double b) {
 // result is s. false when it cannot tell (near a tie, after a cancellation, or at extreme
 // magnitudes), which the integers then decide.
 bool QuickStep(double from, double unit, double distance, double& out) {
+  // The exact product and sum need every operation rounded to double, not to a wider format.
+  if constexpr (FLT_EVAL_METHOD != 0) return false;
   constexpr double kLarge = 0x1p500, kSmall = 0x1p-400;
   if (!(std::fabs(from) < kLarge && std::fabs(unit) < kLarge && std::fabs(distance) < kLarge)) {
     return false;
