@@ -51,45 +51,37 @@ void TKWind::CurrentChanged(DialValue which) {
 
 namespace {
 
-// The turtle's 0xAARRGGBB pixels as the canvas's R, G, B, A bytes, each an n x n block.
-constexpr std::uint32_t Rgba(std::uint32_t p) {
-  return (p & 0xFF00FF00u) | ((p >> 16) & 0xFFu) | ((p & 0xFFu) << 16);
-}
-
+// The turtle keeps its pixels in the canvas's R, G, B, A byte order (QUOREL_RGBA_PIXELS), so at
+// ratio 1 the page puts the bitmap itself; at a higher ratio each pixel becomes an n x n block.
 class CanvasTarget : public CopyTarget {
  public:
-  CanvasTarget(std::vector<std::uint32_t>& rgba, int ratio) : rgba_(rgba), ratio_(ratio) {}
+  CanvasTarget(std::vector<std::uint32_t>& blocks, int ratio) : blocks_(blocks), ratio_(ratio) {}
   void CopyPixels(const std::uint32_t* pixels, int width, int height) override {
     const int n = ratio_;
+    if (n == 1 && width == height) {
+      QuorelPutImage(pixels, width);
+      return;
+    }
     const int side = std::max(width, height) * n;
     const auto size = static_cast<std::size_t>(side) * side;
-    if (rgba_.size() != size) rgba_.assign(size, 0xFF000000u);
-    // One plain loop a row: this copy is most of a warm frame's time in WebAssembly.
+    if (blocks_.size() != size) blocks_.assign(size, 0xFF000000u);
     for (int y = 0; y < height; ++y) {
       const std::uint32_t* in = pixels + static_cast<std::size_t>(y) * width;
-      std::uint32_t* row = rgba_.data() + static_cast<std::size_t>(y) * n * side;
-      if (n == 1) {
-        for (int x = 0; x < width; ++x) row[x] = Rgba(in[x]);
-      } else {
-        for (int x = 0; x < width; ++x) {
-          const std::uint32_t p = Rgba(in[x]);
-          for (int k = 0; k < n; ++k) row[x * n + k] = p;
-        }
-        for (int r = 1; r < n; ++r)
-          std::copy_n(row, side, row + static_cast<std::size_t>(r) * side);
-      }
+      std::uint32_t* row = blocks_.data() + static_cast<std::size_t>(y) * n * side;
+      for (int x = 0; x < width; ++x) std::fill_n(row + x * n, n, in[x]);
+      for (int r = 1; r < n; ++r) std::copy_n(row, side, row + static_cast<std::size_t>(r) * side);
     }
-    QuorelPutImage(rgba_.data(), side);
+    QuorelPutImage(blocks_.data(), side);
   }
 
  private:
-  std::vector<std::uint32_t>& rgba_;
+  std::vector<std::uint32_t>& blocks_;
   int ratio_;
 };
 
 }  // namespace
 
 void TKWind::PaintAt(int ratio) {
-  CanvasTarget target(rgba_, std::clamp(ratio, 1, 4));
+  CanvasTarget target(blocks_, std::clamp(ratio, 1, 4));
   Paint(target);
 }

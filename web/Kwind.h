@@ -31,6 +31,6 @@ class TKWind : public WindDial {
 
  private:
   bool focused_ = false;
-  // The frame in the canvas's RGBA byte order, kept from one paint to the next.
-  std::vector<std::uint32_t> rgba_;
+  // The frame enlarged for a device pixel ratio above 1, kept from one paint to the next.
+  std::vector<std::uint32_t> blocks_;
 };

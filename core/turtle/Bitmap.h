@@ -2,8 +2,11 @@
 // or clear style, a current point and a font. Every primitive clips to the bitmap; no primitive
 // but text anti-aliases, so a flood fill can rely on exact colours.
 //
-// Colours come and go as 0x00BBGGRR. Pixels are kept as 0xFFRRGGBB, the layout of 32-bit RGB
-// window images on little-endian machines, so a finished frame reaches the screen unconverted.
+// Colours come and go as 0x00BBGGRR. Pixels are kept in the screen's own 32-bit layout, so a
+// finished frame reaches it unconverted: 0xFFRRGGBB, that of RGB window images on little-endian
+// machines, or with QUOREL_RGBA_PIXELS 0xFFBBGGRR, the R, G, B, A bytes of a browser's canvas.
+// Nothing in the turtle depends on the order of the colour channels, only on the top byte being
+// no colour.
 #pragma once
 
 #include <array>
@@ -15,7 +18,8 @@
 
 inline constexpr std::uint32_t kInvalidColour = 0xFFFFFFFF;
 
-// Receives the finished bitmap: height rows of width 0xFFRRGGBB pixels, one after another.
+// Receives the finished bitmap: height rows of width pixels in the layout above, one after
+// another.
 class CopyTarget {
  public:
   virtual void CopyPixels(const std::uint32_t* pixels, int width, int height) = 0;
@@ -25,7 +29,11 @@ class CopyTarget {
 };
 
 constexpr std::uint32_t PixelOf(std::uint32_t colour) {
+#ifdef QUOREL_RGBA_PIXELS
+  return 0xFF000000u | (colour & 0xFFFFFFu);
+#else
   return 0xFF000000u | ((colour & 0xFFu) << 16) | (colour & 0xFF00u) | ((colour >> 16) & 0xFFu);
+#endif
 }
 
 constexpr std::uint32_t ColourOf(std::uint32_t pixel) {
@@ -40,7 +48,7 @@ class Bitmap {
   int Width() const { return width_; }
   int Height() const { return height_; }
   std::uint32_t GetPixel(int x, int y) const;
-  const std::uint32_t* Pixels() const { return pixels_.data(); }  // 0xFFRRGGBB rows
+  const std::uint32_t* Pixels() const { return pixels_.data(); }
 
   void SetWidth(int width);
   void SetHeight(int height);

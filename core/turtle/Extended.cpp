@@ -1,5 +1,6 @@
 #include "turtle/Extended.h"
 
+#include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <utility>
@@ -149,10 +150,66 @@ double ToDouble(Extended v) {
   return BitCast<double>(sign | ((field << 52) + m));
 }
 
+// a * b as hi + lo exactly (Dekker's product), for |a|, |b| below 2^995 and no underflow.
+struct Pair {
+  double hi;
+  double lo;
+};
+
+Pair ExactProduct(double a, double b) {
+  auto split = [](double v) {
+    const double c = 134217729.0 * v;  // 2^27 + 1
+    const double hi = c - (c - v);
+    return Pair{hi, v - hi};
+  };
+  const Pair x = split(a), y = split(b);
+  const double hi = a * b;
+  return {hi, ((x.hi * y.hi - hi) + x.hi * y.lo + x.lo * y.hi) + x.lo * y.lo};
+}
+
+// a + b as hi + lo exactly (Knuth's sum), barring overflow.
+Pair ExactSum(double a, double b) {
+  const double hi = a + b, bb = hi - a;
+  return {hi, (a - (hi - bb)) + (b - bb)};
+}
+
+// In double arithmetic, several times faster than the integers: from + unit * distance is
+// s + t exactly, s its nearest double. Both 64-bit roundings together move the sum by less than
+// 2^-62 (|unit * distance| + |s|); while that and t leave it inside s's rounding interval, the
+// result is s. false when it cannot tell (near a tie, after a cancellation, or at extreme
+// magnitudes), which the integers then decide.
+bool QuickStep(double from, double unit, double distance, double& out) {
+  // The exact product and sum need every operation rounded to double, not to a wider format.
+  if constexpr (FLT_EVAL_METHOD != 0) return false;
+  constexpr double kLarge = 0x1p500, kSmall = 0x1p-400;
+  if (!(std::fabs(from) < kLarge && std::fabs(unit) < kLarge && std::fabs(distance) < kLarge)) {
+    return false;
+  }
+  const Pair p = ExactProduct(unit, distance);
+  if (p.hi != 0 ? std::fabs(p.hi) < kSmall : unit != 0 && distance != 0) return false;
+  const Pair sum = ExactSum(from, p.hi);
+  const double s = sum.hi;
+  if (!(std::fabs(s) > kSmall)) return false;
+  // Half the gap to the next double out from s, a quarter of its ulp towards zero from a power
+  // of two, where the doubles lie twice as close.
+  const auto bits = BitCast<std::uint64_t>(s);
+  const std::uint64_t field = (bits >> 52) & 0x7FF;
+  const std::uint64_t halfGap = (bits & ((std::uint64_t{1} << 52) - 1)) != 0 ? 53 : 54;
+  const double reach = BitCast<double>((field - halfGap) << 52);
+  // The margins cover the rounding of t and of this bound, each well below 2^-50 of it.
+  const double t = sum.lo + p.lo;
+  if (std::fabs(t) * (1 + 0x1p-50) + (std::fabs(p.hi) + std::fabs(s)) * 0x1p-62 >= reach) {
+    return false;
+  }
+  out = s;
+  return true;
+}
+
 }  // namespace
 
 // Infinities and NaNs give the same in double; a finite sum is formed from the exact operands.
 double SoftStepCoordinate(double from, double unit, double distance) {
+  if (double quick; QuickStep(from, unit, distance, quick)) return quick;
   if (!std::isfinite(unit) || !std::isfinite(distance)) return from + unit * distance;
   if (!std::isfinite(from)) return from;
   return ToDouble(Add(ToExtended(from), Multiply(ToExtended(unit), ToExtended(distance))));

@@ -35,7 +35,7 @@ struct TextExtent {
 TextExtent MeasureText(const FontSpec& font, std::string_view utf8);
 
 // Draws utf8 with a transparent background onto a pixel buffer of width x height (stride in
-// pixels), such as the bitmap's 0xFFRRGGBB rows. colour has the buffer's layout: each of the low
+// pixels), such as the bitmap's rows. colour has the buffer's layout: each of the low
 // three bytes moves towards it by the glyph's coverage and a pixel's top byte is kept. (x, y) is
 // the top-left of the first character cell; the text is turned counter-clockwise by
 // font.escapement about that point. Clipped to the buffer.

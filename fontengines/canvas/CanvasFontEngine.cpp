@@ -14,15 +14,16 @@
 #include "turtle/FontEngine.h"
 
 // Draws code point cp at ppem pixels, turned by (cos, sin), with its origin in the middle of a
-// side x side square, into the square's alpha bytes at out; box receives the inked columns and
-// rows first and last, or -1s when nothing is inked.
+// side x side square, and copies the square's R, G, B, A bytes to out.
 EM_JS(void, QuorelCanvasGlyph,
-      (int ppem, int cp, double cos, double sin, int side, std::uint8_t* out, int* box), {
-        const canvas = globalThis.quorelGlyphCanvas ||
-                       (globalThis.quorelGlyphCanvas = new OffscreenCanvas(1, 1));
-        if (canvas.width < side) canvas.width = side;
-        if (canvas.height < side) canvas.height = side;
-        const g = canvas.getContext("2d", {willReadFrequently : true});
+      (int ppem, int cp, double cos, double sin, int side, std::uint8_t* out), {
+        // One 2D context for every glyph and advance: each context costs the browser its own
+        // set-up before the first frame.
+        const g = globalThis.quorelText ||
+                  (globalThis.quorelText =
+                       new OffscreenCanvas(1, 1).getContext("2d", {willReadFrequently : true}));
+        if (g.canvas.width < side) g.canvas.width = side;
+        if (g.canvas.height < side) g.canvas.height = side;
         g.setTransform(1, 0, 0, 1, 0, 0);
         g.clearRect(0, 0, side, side);
         // The screen's y axis points down, so a counter-clockwise turn maps (x, y) to
@@ -32,31 +33,13 @@ EM_JS(void, QuorelCanvasGlyph,
         g.textBaseline = "alphabetic";
         g.fillStyle = "#000";
         g.fillText(String.fromCodePoint(cp), 0, 0);
-        const data = g.getImageData(0, 0, side, side).data;
-        let x0 = side, y0 = side, x1 = -1, y1 = -1;
-        for (let y = 0; y < side; ++y) {
-          for (let x = 0; x < side; ++x) {
-            const a = data[(y * side + x) * 4 + 3];
-            HEAPU8[out + y * side + x] = a;
-            if (a) {
-              if (x < x0) x0 = x;
-              if (x > x1) x1 = x;
-              if (y < y0) y0 = y;
-              if (y > y1) y1 = y;
-            }
-          }
-        }
-        HEAP32[(box >> 2) + 0] = x1 < 0 ? -1 : x0;
-        HEAP32[(box >> 2) + 1] = x1 < 0 ? -1 : y0;
-        HEAP32[(box >> 2) + 2] = x1;
-        HEAP32[(box >> 2) + 3] = y1;
+        HEAPU8.set(g.getImageData(0, 0, side, side).data, out);
       });
 
 // The advance of code point cp at ppem pixels, in pixels as the browser measures it.
 EM_JS(double, QuorelCanvasAdvance, (int ppem, int cp), {
-  const canvas = globalThis.quorelMeasureCanvas ||
-                 (globalThis.quorelMeasureCanvas = new OffscreenCanvas(1, 1));
-  const g = canvas.getContext("2d");
+  const g = globalThis.quorelText || (globalThis.quorelText = new OffscreenCanvas(1, 1).getContext(
+                                          "2d", {willReadFrequently : true}));
   g.font = ppem + "px QuorelSans";
   return g.measureText(String.fromCodePoint(cp)).width;
 });
@@ -86,23 +69,35 @@ class CanvasFont final : public ScaledFont {
             std::isfinite(advance) ? static_cast<int>(std::lround(advance)) : 0};
   }
 
+  // The coverage is the alpha channel, gathered here rather than by a loop in JavaScript, which
+  // the browser would first have to compile, while the first frame waits.
   bool Render(GlyphId glyph, const Rotation& turn, Coverage& out) override {
     // Room for any glyph of the face whatever its turn, with a margin for antialiasing.
     const int side = std::min(2 * cell_.reach + 4, kMaxGlyphPixels);
-    square_.assign(static_cast<std::size_t>(side) * side, 0);
-    int box[4];
-    QuorelCanvasGlyph(ppem_, static_cast<int>(glyph), turn.cos, turn.sin, side, square_.data(),
-                      box);
-    if (box[2] < 0) {
+    const auto pixels = static_cast<std::size_t>(side) * side;
+    square_.resize(4 * pixels);
+    QuorelCanvasGlyph(ppem_, static_cast<int>(glyph), turn.cos, turn.sin, side, square_.data());
+    int x0 = side, y0 = side, x1 = -1, y1 = -1;
+    for (int y = 0; y < side; ++y) {
+      for (int x = 0; x < side; ++x) {
+        const std::size_t i = static_cast<std::size_t>(y) * side + x;
+        // Each alpha byte moves to an index no later than its own, so the square is read first.
+        square_[i] = square_[4 * i + 3];
+        if (square_[i] != 0) {
+          x0 = std::min(x0, x);
+          x1 = std::max(x1, x);
+          y0 = std::min(y0, y);
+          y1 = y;
+        }
+      }
+    }
+    if (x1 < 0) {
       out = {};
       return true;
     }
-    out = {box[0] - side / 2,
-           side / 2 - box[1],
-           box[2] - box[0] + 1,
-           box[3] - box[1] + 1,
-           side,
-           square_.data() + static_cast<std::ptrdiff_t>(box[1]) * side + box[0]};
+    out = {x0 - side / 2, side / 2 - y0,
+           x1 - x0 + 1,   y1 - y0 + 1,
+           side,          square_.data() + static_cast<std::ptrdiff_t>(y0) * side + x0};
     return true;
   }
 
