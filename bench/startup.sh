@@ -25,9 +25,10 @@ median() { sort -n | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 export XDG_RUNTIME_DIR="$tmp"
-# Each line: ms to the pixels, ms to the window's map, peak kB.
-base() { "$bin/xprobe" $base_pixels -- "$bin/baseline"; }
-quorel() { "$bin/xprobe" $quorel_pixels -- "$app"; }
+# Each line: ms to the pixels, ms to the window's map, peak kB. Each run starts once the exit of
+# the one before has had time to finish, so that neither program starts beside the other's end.
+base() { sleep 0.3 && "$bin/xprobe" $base_pixels -- "$bin/baseline"; }
+quorel() { sleep 0.3 && "$bin/xprobe" $quorel_pixels -- "$app"; }
 base >/dev/null  # let both start from warm caches
 quorel >/dev/null
 i=0
