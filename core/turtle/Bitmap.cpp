@@ -61,6 +61,39 @@ RowSpan EllipseSpan(double w, double h, long long r) {
   return s;
 }
 
+// A line's walk along its major axis from step lo to hi, as LineTo sets it up.
+struct LineWalk {
+  long long lo, hi, q, e, a, b, m0, n0, limitN;
+  int stepM, stepN;
+  bool xMajor;
+};
+
+template <class Int>
+void Walk(std::uint32_t* pixels, int width, const LineWalk& w, std::uint32_t pen) {
+  const auto a = static_cast<Int>(w.a), b = static_cast<Int>(w.b),
+             limitN = static_cast<Int>(w.limitN);
+  const auto m0 = static_cast<Int>(w.m0), n0 = static_cast<Int>(w.n0);
+  auto q = static_cast<Int>(w.q), e = static_cast<Int>(w.e);
+  for (auto i = static_cast<Int>(w.lo); i <= static_cast<Int>(w.hi); ++i) {
+    const Int n = n0 + w.stepN * q;
+    if (n >= 0 && n < limitN) {
+      const Int m = m0 + w.stepM * i;
+      if (w.xMajor) {
+        pixels[static_cast<std::size_t>(n) * width + static_cast<std::size_t>(m)] = pen;
+      } else {
+        pixels[static_cast<std::size_t>(m) * width + static_cast<std::size_t>(n)] = pen;
+      }
+    } else if ((w.stepN > 0) == (n >= limitN)) {
+      break;  // moving further off the bitmap
+    }
+    e += 2 * b;
+    if (e >= 2 * a) {
+      e -= 2 * a;
+      ++q;
+    }
+  }
+}
+
 }  // namespace
 
 std::uint32_t Bitmap::GetPixel(int x, int y) const {
@@ -170,29 +203,20 @@ void Bitmap::LineTo(int x, int y) {
       e = twiceR + a;
     }
   }
-  for (long long i = lo; i <= hi; ++i) {
-    const long long n = n0 + stepN * q;
-    if (n >= 0 && n < limitN) {
-      const long long m = m0 + stepM * i;
-      if (xMajor) {
-        pixels_[static_cast<std::size_t>(n) * width_ + m] = pen_;
-      } else {
-        pixels_[static_cast<std::size_t>(m) * width_ + n] = pen_;
-      }
-    } else if ((stepN > 0) == (n >= limitN)) {
-      break;  // moving further off the bitmap
-    }
-    e += 2 * b;
-    if (e >= 2 * a) {
-      e -= 2 * a;
-      ++q;
-    }
+  const LineWalk walk{lo, hi, q, e, a, b, m0, n0, limitN, stepM, stepN, xMajor};
+  // Lines of the size any picture draws walk in int, which 32-bit processors step in one
+  // instruction; nothing in such a walk comes near 2^31.
+  constexpr long long kIntWalk = 1LL << 28;
+  if (a < kIntWalk && std::llabs(m0) < kIntWalk && std::llabs(n0) < kIntWalk) {
+    Walk<int>(pixels_.data(), width_, walk, pen_);
+  } else {
+    Walk<long long>(pixels_.data(), width_, walk, pen_);
   }
 }
 
 // The ellipse is the set of pixels whose centres lie inside the ellipse inscribed in the box;
 // its outline is the pixels of that set with a 4-neighbour outside it, a closed 8-connected ring.
-Bitmap::EllipseRow Bitmap::EllipseRowOf(long long w, long long h, long long r) {
+Bitmap::EllipseRow<long long> Bitmap::EllipseRowOf(long long w, long long h, long long r) {
   const double dw = static_cast<double>(w), dh = static_cast<double>(h);
   const RowSpan above = EllipseSpan(dw, dh, r - 1), here = EllipseSpan(dw, dh, r),
                 below = EllipseSpan(dw, dh, r + 1);
@@ -202,7 +226,7 @@ Bitmap::EllipseRow Bitmap::EllipseRowOf(long long w, long long h, long long r) {
 
 // The face draws the same few circles on every paint, so the rows of the last few box sizes are
 // kept rather than worked out again with a square root each.
-const Bitmap::EllipseRow* Bitmap::KeptEllipseRows(int w, int h) {
+const Bitmap::EllipseRow<int>* Bitmap::KeptEllipseRows(int w, int h) {
   if (w > kMaxKeptEllipse || h > kMaxKeptEllipse) return nullptr;
   for (const KeptEllipse& kept : keptEllipses_) {
     if (kept.w == w && kept.h == h) return kept.rows.data();
@@ -212,30 +236,27 @@ const Bitmap::EllipseRow* Bitmap::KeptEllipseRows(int w, int h) {
   slot.w = w;
   slot.h = h;
   slot.rows.resize(static_cast<std::size_t>(h));
-  for (int r = 0; r < h; ++r) slot.rows[static_cast<std::size_t>(r)] = EllipseRowOf(w, h, r);
+  for (int r = 0; r < h; ++r) {
+    const EllipseRow<long long> row = EllipseRowOf(w, h, r);
+    slot.rows[static_cast<std::size_t>(r)] = {
+        static_cast<int>(row.first), static_cast<int>(row.inFirst), static_cast<int>(row.inLast),
+        static_cast<int>(row.last)};
+  }
   return slot.rows.data();
 }
 
-void Bitmap::Ellipse(int left, int top, int right, int bottom) {
-  if (left > right) std::swap(left, right);
-  if (top > bottom) std::swap(top, bottom);
-  const long long w = static_cast<long long>(right) - left,
-                  h = static_cast<long long>(bottom) - top;
-  if (w <= 0 || h <= 0) return;
-
-  const long long rowFirst = std::max<long long>(top, 0);
-  const long long rowLast = std::min<long long>(bottom - 1LL, height_ - 1LL);
-  // A bitmap can be 0 wide yet have rows, and then has no row to point into.
-  if (rowFirst > rowLast || width_ == 0) return;
-  const EllipseRow* kept = KeptEllipseRows(static_cast<int>(std::min<long long>(w, INT_MAX)),
-                                           static_cast<int>(std::min<long long>(h, INT_MAX)));
-  const long long lastX = width_ - 1LL;
+// Columns are worked out in Int, which holds every one of them: int for the kept boxes, which
+// 32-bit processors step through in one instruction, long long for any other.
+template <class Int, class RowAt>
+void Bitmap::EllipseRows(long long top, long long rowFirst, long long rowLast, Int left,
+                         RowAt rowAt) {
+  const Int lastX = width_ - 1;
   for (long long row = rowFirst; row <= rowLast; ++row) {
-    const EllipseRow runs = kept ? kept[row - top] : EllipseRowOf(w, h, row - top);
+    const auto runs = rowAt(row - top);
     if (runs.first > runs.last) continue;
     std::uint32_t* line = &pixels_[static_cast<std::size_t>(row) * width_];
-    auto run = [&](long long x0, long long x1, std::uint32_t colour) {
-      for (long long x = std::max(left + x0, 0LL), end = std::min(left + x1, lastX); x <= end;
+    auto run = [&](Int x0, Int x1, std::uint32_t colour) {
+      for (Int x = std::max<Int>(left + x0, 0), end = std::min<Int>(left + x1, lastX); x <= end;
            ++x) {
         line[x] = colour;
       }
@@ -247,6 +268,29 @@ void Bitmap::Ellipse(int left, int top, int right, int bottom) {
       if (!fillClear_) run(runs.inFirst, runs.inLast, fill_);
       run(runs.inLast + 1, runs.last, pen_);
     }
+  }
+}
+
+void Bitmap::Ellipse(int left, int top, int right, int bottom) {
+  if (left > right) std::swap(left, right);
+  if (top > bottom) std::swap(top, bottom);
+  const long long w = static_cast<long long>(right) - left,
+                  h = static_cast<long long>(bottom) - top;
+  if (w <= 0 || h <= 0) return;
+
+  const long long rowFirst = std::max<long long>(top, 0);
+  const long long rowLast = std::min<long long>(bottom - 1LL, height_ - 1LL);
+  // A bitmap can be 0 wide yet have rows, and then has no row to point into; a box wholly left
+  // or right of it has no column on it.
+  if (rowFirst > rowLast || width_ == 0 || right <= 0 || left >= width_) return;
+  if (const EllipseRow<int>* kept =
+          KeptEllipseRows(static_cast<int>(std::min<long long>(w, INT_MAX)),
+                          static_cast<int>(std::min<long long>(h, INT_MAX)))) {
+    // left > -kMaxKeptEllipse here, as right > 0.
+    EllipseRows<int>(top, rowFirst, rowLast, left, [kept](long long r) { return kept[r]; });
+  } else {
+    EllipseRows<long long>(top, rowFirst, rowLast, left,
+                           [w, h](long long r) { return EllipseRowOf(w, h, r); });
   }
 }
 

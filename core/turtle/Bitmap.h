@@ -85,11 +85,15 @@ class Bitmap {
 
   // One row of an ellipse, in columns from its box's left edge: the pen from first to last, the
   // fill between inFirst and inLast where inFirst <= inLast. Nothing when first > last.
+  template <class Int>
   struct EllipseRow {
-    long long first, inFirst, inLast, last;
+    Int first, inFirst, inLast, last;
   };
-  static EllipseRow EllipseRowOf(long long w, long long h, long long r);
-  const EllipseRow* KeptEllipseRows(int w, int h);
+  static EllipseRow<long long> EllipseRowOf(long long w, long long h, long long r);
+  // Rows of a box at most kMaxKeptEllipse wide, whose columns fit an int.
+  const EllipseRow<int>* KeptEllipseRows(int w, int h);
+  template <class Int, class RowAt>
+  void EllipseRows(long long top, long long rowFirst, long long rowLast, Int left, RowAt rowAt);
   void Plot(long long x, long long y, std::uint32_t colour);
 
   int width_ = 0;
@@ -108,7 +112,7 @@ class Bitmap {
   struct KeptEllipse {
     int w = 0;
     int h = 0;
-    std::vector<EllipseRow> rows;
+    std::vector<EllipseRow<int>> rows;
   };
   std::array<KeptEllipse, 4> keptEllipses_;
   std::size_t nextKept_ = 0;
