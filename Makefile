@@ -44,12 +44,19 @@ package:
 	@cmake --build $(BUILD) -j $(JOBS)
 	@cd $(BUILD) && cpack -G DEB
 
-# Release build of its own; flags for Google Benchmark go in BENCH_ARGS.
+# Release build of its own; flags for Google Benchmark go in BENCH_ARGS. Then the frame again with
+# the turtle's extended precision computed in software, as on processors without an x87 unit.
 bench:
 	@$(SETUP) bench
 	@cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DQUOREL_BENCH=ON >/dev/null
 	@cmake --build build-bench -j $(JOBS) --target quorel_bench
+	@cmake -S . -B build-bench-soft -DCMAKE_BUILD_TYPE=Release -DQUOREL_BENCH=ON \
+	  -DQUOREL_SOFT_EXTENDED=ON >/dev/null
+	@cmake --build build-bench-soft -j $(JOBS) --target quorel_bench
 	@QT_QPA_PLATFORM=offscreen ./build-bench/bench/quorel_bench $(BENCH_ARGS)
+	@echo "extended precision in software:"
+	@QT_QPA_PLATFORM=offscreen ./build-bench-soft/bench/quorel_bench \
+	  --benchmark_filter='^BM_(Floor|Frame)$$' $(BENCH_ARGS)
 
 startup:
 	@$(SETUP) startup

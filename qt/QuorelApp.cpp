@@ -13,15 +13,18 @@
 #include "qt/KwindAccessible.h"
 #include "qt/StartupChecks.h"
 
-TQuorelApplication::TQuorelApplication(int& argc, char** argv)
+TQuorelApplication::TQuorelApplication(int& argc, char** argv, std::jthread warmUp)
     : QApplication(argc, argv),
-      title_(QString::fromStdU16String(AppTitle(applicationFilePath().toStdU16String()))) {}
+      title_(QString::fromStdU16String(AppTitle(applicationFilePath().toStdU16String()))),
+      warmUp_(std::move(warmUp)) {}
 
 bool TQuorelApplication::notify(QObject* receiver, QEvent* event) {
   // Loading the icon's image and its plugins, or Qt's list of every installed font, would delay
   // the first frame, so both follow it.
   if (!firstPaintSeen_ && event->type() == QEvent::Paint) {
     firstPaintSeen_ = true;
+    // Text is only ever drawn by one thread at a time, so the paint takes over from the warm-up.
+    if (warmUp_.joinable()) warmUp_.join();
     QTimer::singleShot(0, this, [this] {
       setWindowIcon(QIcon(QStringLiteral(":/quorel.png")));
       CheckMenuFont();
@@ -47,9 +50,9 @@ void TQuorelApplication::LogReport(const std::string& message) {
 int RunQuorel(int argc, char** argv) {
   // The font configuration, the faces and the glyphs of the first frame load while Qt connects
   // to the display, not in the first paint.
-  const std::jthread fonts(WarmUpDial);
+  std::jthread warmUp(WarmUpDial);
   HoldPlatformMessages();
-  TQuorelApplication app(argc, argv);
+  TQuorelApplication app(argc, argv, std::move(warmUp));
   ReleasePlatformMessages();
   // Wayland compositors match the window to its desktop entry by this name.
   QGuiApplication::setDesktopFileName(QStringLiteral("io.github.quorel.Quorel"));

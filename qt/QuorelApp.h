@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QApplication>
+#include <thread>
 
 #include "app/Report.h"
 
@@ -10,7 +11,9 @@ class TQuorelApplication : public QApplication, public ExceptionReporter {
   Q_OBJECT
 
  public:
-  TQuorelApplication(int& argc, char** argv);
+  // warmUp, if any, fills the process's fonts and glyphs until the first paint, which waits for
+  // it.
+  TQuorelApplication(int& argc, char** argv, std::jthread warmUp = {});
 
   bool notify(QObject* receiver, QEvent* event) override;
 
@@ -23,6 +26,7 @@ class TQuorelApplication : public QApplication, public ExceptionReporter {
  private:
   QString title_;
   bool firstPaintSeen_ = false;
+  std::jthread warmUp_;
 };
 
 // The program from start to end: the application object, the main form shown, the event loop

@@ -97,5 +97,6 @@ class WindDial {
 // Draws a dial at the initial values on a turtle of its own and drops the picture, so that the
 // fonts and glyphs of the first frame are loaded before the window's first paint asks for them.
 // Safe on any thread whose floating-point settings are those of the thread that paints, since the
-// glyphs it renders are kept for that one; never throws.
+// glyphs it renders are kept for that one, while no other thread draws or measures text; never
+// throws.
 void WarmUpDial();

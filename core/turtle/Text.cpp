@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstddef>
 #include <cstring>
-#include <mutex>
 
 #include "turtle/FontEngine.h"
 #include "turtle/GlyphCache.h"
@@ -20,9 +19,6 @@ GlyphCache& TheCache() {
   static GlyphCache cache(MakePlatformFontEngine());
   return cache;
 }
-
-// The GUI thread draws, but another may fill the cache before its first paint.
-std::mutex g_cacheLock;
 
 // Far enough outside any buffer to be clipped, near enough to convert to int64 safely.
 std::int64_t RoundToPixel(double v) {
@@ -143,17 +139,14 @@ void DrawText(GlyphCache& cache, std::uint32_t* pixels, int width, int height, i
 }
 
 TextExtent MeasureText(const FontSpec& font, std::string_view utf8) {
-  const std::lock_guard lock(g_cacheLock);
   return MeasureText(TheCache(), font, utf8);
 }
 
 void DrawText(std::uint32_t* pixels, int width, int height, int stride, const FontSpec& font, int x,
               int y, std::string_view utf8, std::uint32_t colour) {
-  const std::lock_guard lock(g_cacheLock);
   DrawText(TheCache(), pixels, width, height, stride, font, x, y, utf8, colour);
 }
 
 void ResetTextCache() {
-  const std::lock_guard lock(g_cacheLock);
   TheCache().Reset(MakePlatformFontEngine());
 }

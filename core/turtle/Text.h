@@ -28,8 +28,8 @@ struct TextExtent {
   int height = 0;  // character-cell height (ascent + descent), the same for every string
 };
 
-// MeasureText, DrawText and ResetTextCache work on the process's own fonts and glyphs, under a
-// lock, so any thread may call them.
+// MeasureText, DrawText and ResetTextCache work on the process's own fonts and glyphs, which one
+// thread at a time may use.
 
 // Width and cell height of utf8 in font, unrotated.
 TextExtent MeasureText(const FontSpec& font, std::string_view utf8);
