@@ -152,7 +152,7 @@ web:
 # tests/web/package-lock.json pins; npm installs it there and downloads no browser.
 web-test: web
 	@$(SETUP) web-test
-	@cd tests/web && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --ignore-scripts --silent
+	@cd tests/web && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --ignore-scripts --loglevel=error
 	@node tests/web/web_test.mjs $(WEB_BUILD)/quorel.html tests/golden
 
 # A warm frame in the page against the native frame of bench/win_bench.cpp, built here with the
@@ -160,7 +160,7 @@ web-test: web
 WEB_NATIVE = $(WEB_BUILD)/native_frame
 web-bench: web
 	@$(SETUP) web-test bench
-	@cd tests/web && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --ignore-scripts --silent
+	@cd tests/web && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --ignore-scripts --loglevel=error
 	@g++ -std=c++20 -O3 -DNDEBUG -ffp-contract=off -fno-math-errno -Icore -o $(WEB_NATIVE) \
 	  bench/win_bench.cpp core/turtle/*.cpp core/dial/*.cpp fontengines/freetype/*.cpp \
 	  $$(pkg-config --cflags --libs freetype2 fontconfig)
